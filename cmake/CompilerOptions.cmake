@@ -1,0 +1,19 @@
+# Warnings and sanitizers travel as INTERFACE targets so every target of the
+# project links the same flags and nothing leaks into third-party code.
+add_library(chronova_warnings INTERFACE)
+target_compile_options(chronova_warnings INTERFACE -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Wpedantic)
+if(CHRONOVA_WERROR)
+    target_compile_options(chronova_warnings INTERFACE -Werror)
+endif()
+
+add_library(chronova_sanitizers INTERFACE)
+if(CHRONOVA_SANITIZER)
+    target_compile_options(chronova_sanitizers INTERFACE
+        -fsanitize=${CHRONOVA_SANITIZER} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    target_link_options(chronova_sanitizers INTERFACE -fsanitize=${CHRONOVA_SANITIZER})
+endif()
+
+# Every project target links this one: warnings, sanitizers and the src/ include root.
+add_library(chronova_defaults INTERFACE)
+target_link_libraries(chronova_defaults INTERFACE chronova_warnings chronova_sanitizers)
+target_include_directories(chronova_defaults INTERFACE ${PROJECT_SOURCE_DIR}/src)

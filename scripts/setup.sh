@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Installs what Chronova needs on Debian 12 (only what is missing), builds it and runs it.
+#
+#   scripts/setup.sh demo       install, build, run the main job
+#   scripts/setup.sh test       install, check formatting, build with warnings as errors, run every test
+#   scripts/setup.sh sanitize   build the tests with AddressSanitizer and UBSan and run them
+#   scripts/setup.sh fuzz [S]   build the fuzz targets with clang and run each for S seconds (default 60)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+mode=${1:-demo}
+jobs=$(nproc)
+
+# Debian packages by name. The run-time set builds the program; the rest builds and checks the tests.
+runtime_packages=(g++ cmake ninja-build pkg-config nlohmann-json3-dev)
+test_packages=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format)
+
+install_packages() {
+    local missing=()
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+configure_and_build() { # build-dir, cmake options...
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -G Ninja "$@"
+    cmake --build "$dir" -j "$jobs"
+}
+
+case "$mode" in
+demo)
+    install_packages "${runtime_packages[@]}"
+    configure_and_build build/release -DCMAKE_BUILD_TYPE=Release
+    build/release/bin/chronova --version
+    build/release/bin/chronova --help
+    ;;
+test)
+    install_packages "${runtime_packages[@]}" "${test_packages[@]}"
+    scripts/check-format.sh
+    configure_and_build build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCHRONOVA_WERROR=ON \
+        -DCHRONOVA_BUILD_TESTS=ON -DCHRONOVA_BUILD_BENCH=ON
+    ctest --test-dir build/test --output-on-failure -j "$jobs"
+    ;;
+sanitize)
+    install_packages "${runtime_packages[@]}" "${test_packages[@]}"
+    configure_and_build build/sanitize -DCMAKE_BUILD_TYPE=Debug -DCHRONOVA_WERROR=ON \
+        -DCHRONOVA_BUILD_TESTS=ON -DCHRONOVA_SANITIZER=address,undefined
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
+    ;;
+fuzz)
+    install_packages "${runtime_packages[@]}" "${test_packages[@]}"
+    seconds=${2:-60}
+    CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCHRONOVA_WERROR=ON \
+        -DCHRONOVA_BUILD_FUZZ=ON -DCHRONOVA_SANITIZER=address,undefined,fuzzer-no-link
+    cmake --build build/fuzz -j "$jobs" --target fuzzers
+    for fuzzer in build/fuzz/fuzz/*_fuzz; do
+        name=$(basename "$fuzzer")
+        # Work on a copy of the seed corpus so the repository's seeds stay as committed.
+        work=$(mktemp -d)
+        [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$work/"
+        dict=()
+        [ -f "fuzz/$name.dict" ] && dict=(-dict="fuzz/$name.dict")
+        echo "Fuzzing $name for ${seconds}s"
+        if ! "$fuzzer" "${dict[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+            "$work" >"build/fuzz/$name.log" 2>&1; then
+            tail -n 60 "build/fuzz/$name.log"
+            echo "fuzz target $name failed"
+            exit 1
+        fi
+        grep -E 'stat::number_of_executed_units' "build/fuzz/$name.log" || true
+        rm -rf "$work"
+    done
+    ;;
+*)
+    echo "usage: scripts/setup.sh demo|test|sanitize|fuzz [seconds]" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,29 @@
+#include "registry/globals.h"
+
+#include "registry/layer_data_collection.h"
+
+namespace chronova {
+
+std::shared_ptr<LayerDataCollection> g_Layers;
+int32_t g_hWndOwner = 0;
+int16_t g_iDisplayType = 0;
+bool g_bFillGaps = false;
+bool g_bUpdateTOC = true;
+bool g_bLoopAnimation = false;
+bool g_bFastRefresh = false;
+int32_t g_lDisplayInterval = 0;
+std::vector<platform::Date> g_dteUniqueTimes;
+
+void ResetGlobals() {
+    g_Layers.reset();
+    g_hWndOwner = 0;
+    g_iDisplayType = 0;
+    g_bFillGaps = false;
+    g_bUpdateTOC = true;
+    g_bLoopAnimation = false;
+    g_bFastRefresh = false;
+    g_lDisplayInterval = 0;
+    g_dteUniqueTimes.clear();
+}
+
+} // namespace chronova
