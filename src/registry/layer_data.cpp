@@ -115,17 +115,28 @@ void LayerData::EnsureSorted() {
     if (StepsSorted || TimeStepTotal < 2) {
         return;
     }
-    // The exchanges move small position numbers instead of the values; the values are then gathered
-    // once into the order the exchanges produced.
+    // The exchanges move small position numbers instead of the values; the values then follow the cycles of
+    // that permutation in place (position k takes the value that was at order_[k]).
     order_.resize(static_cast<size_t>(TimeStepTotal));
     std::iota(order_.begin(), order_.end(), 0);
     SortTimeSteps(1, TimeStepTotal);
-    std::vector<platform::Variant> sorted;
-    sorted.reserve(TimeStepValues.capacity());
-    for (const int32_t from : order_) {
-        sorted.push_back(std::move(TimeStepValues[static_cast<size_t>(from)]));
+    for (size_t start = 0; start < order_.size(); ++start) {
+        if (order_[start] == static_cast<int32_t>(start)) {
+            continue;
+        }
+        platform::Variant first = std::move(TimeStepValues[start]);
+        size_t current = start;
+        while (true) {
+            const auto from = static_cast<size_t>(order_[current]);
+            order_[current] = static_cast<int32_t>(current);
+            if (from == start) {
+                TimeStepValues[current] = std::move(first);
+                break;
+            }
+            TimeStepValues[current] = std::move(TimeStepValues[from]);
+            current = from;
+        }
     }
-    TimeStepValues = std::move(sorted);
     order_.clear();
     StepsSorted = true;
 }

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include "support/error_number.h"
+
 #include "platform/automation_error.h"
 #include "platform/date_text.h"
 #include "platform/locale.h"
 
 namespace chronova::modDateTime {
 namespace {
+
+using chronova::testing::ErrorNumberOf;
 
 using platform::AutomationError;
 using platform::Date;
@@ -26,15 +30,6 @@ Parts PartsOf(int32_t minutes) {
 Parts DtgParts(std::string_view text, Parts p = {}) {
     ParseDTG(text, p.year, p.month, p.day, p.hour, p.minute, p.second);
     return p;
-}
-
-int32_t ErrorOf(auto&& f) {
-    try {
-        f();
-    } catch (const AutomationError& e) {
-        return e.Number();
-    }
-    return 0;
 }
 
 class ModDateTimeTest : public ::testing::Test {
@@ -61,7 +56,7 @@ TEST_F(ModDateTimeTest, MinutesAndPartsAreInverseFarFromDayZero) {
     }
     EXPECT_EQ(PartsOf(2147483647), (Parts{5983, 1, 22, 2, 7}));
     // Before the year 1 the calendar has no text form: a clear error, not a wrong date.
-    EXPECT_EQ(ErrorOf([] { PartsOf(-2000000000); }), 5);
+    EXPECT_EQ(ErrorNumberOf([] { PartsOf(-2000000000); }), 5);
 }
 
 TEST_F(ModDateTimeTest, MinutesToDateOfTheLastDayBeforeDayOneKeepsItsTime) {
@@ -70,10 +65,10 @@ TEST_F(ModDateTimeTest, MinutesToDateOfTheLastDayBeforeDayOneKeepsItsTime) {
 }
 
 TEST_F(ModDateTimeTest, PartsToMinutesRejectsInvalidDatesAndOverflow) {
-    EXPECT_EQ(ErrorOf([] { PartsToMinutes(2008, 2, 30, 0, 0); }), 13);
-    EXPECT_EQ(ErrorOf([] { PartsToMinutes(0, 0, 0, 0, 0); }), 13);
-    EXPECT_EQ(ErrorOf([] { PartsToMinutes(6000, 1, 1, 0, 0); }), 6);
-    EXPECT_EQ(ErrorOf([] { TextToMinutes("garbage"); }), 13);
+    EXPECT_EQ(ErrorNumberOf([] { PartsToMinutes(2008, 2, 30, 0, 0); }), 13);
+    EXPECT_EQ(ErrorNumberOf([] { PartsToMinutes(0, 0, 0, 0, 0); }), 13);
+    EXPECT_EQ(ErrorNumberOf([] { PartsToMinutes(6000, 1, 1, 0, 0); }), 6);
+    EXPECT_EQ(ErrorNumberOf([] { TextToMinutes("garbage"); }), 13);
 }
 
 TEST_F(ModDateTimeTest, DateTimeGroupsWriteAndRead) {
@@ -100,8 +95,8 @@ TEST_F(ModDateTimeTest, RecognisesOnlyDateTimeGroups) {
     EXPECT_FALSE(IsDTG("050714Z XYZ 2008"));
     EXPECT_FALSE(IsDTG(""));
     // "Z " in place but no number around it is a conversion error for the caller.
-    EXPECT_EQ(ErrorOf([] { IsDTG("ABCDEFZ MAR 2008"); }), 13);
-    EXPECT_EQ(ErrorOf([] { IsDTG("050714Z MAR 20XX"); }), 13);
+    EXPECT_EQ(ErrorNumberOf([] { IsDTG("ABCDEFZ MAR 2008"); }), 13);
+    EXPECT_EQ(ErrorNumberOf([] { IsDTG("050714Z MAR 20XX"); }), 13);
 }
 
 TEST_F(ModDateTimeTest, ParsingLeavesPartsAloneWhenTheTextIsNotReadable) {
@@ -122,7 +117,7 @@ TEST_F(ModDateTimeTest, FormatDatePartsCorrectsYearsAndFollowsTheLocale) {
     EXPECT_EQ(FormatDateParts(99, 3, 5, 0, 0), "3/5/1999 12:00:00 AM");
     EXPECT_EQ(FormatDateParts(8, 3, 5, 0, 0), "3/5/0008 12:00:00 AM");
     EXPECT_EQ(FormatDateParts(0, 0, 0, 0, 0), "1/1/2000 12:00:00 AM");
-    EXPECT_EQ(ErrorOf([] { FormatDateParts(2008, 2, 30, 0, 0); }), 5);
+    EXPECT_EQ(ErrorNumberOf([] { FormatDateParts(2008, 2, 30, 0, 0); }), 5);
     platform::ScopedLocale day_first("en-GB");
     EXPECT_EQ(MinutesToText(PartsToMinutes(2008, 3, 5, 14, 7)), "05/03/2008 14:07:00");
     EXPECT_EQ(TextToMinutes("05/03/2008 14:07:00"), PartsToMinutes(2008, 3, 5, 14, 7));
@@ -188,7 +183,7 @@ TEST_F(ModDateTimeTest, PickDateTimeConfirmsOrCancelsWithOneDialog) {
 
 TEST_F(ModDateTimeTest, PickDateTimeWithoutAPickerFails) {
     int32_t minutes = 0;
-    EXPECT_EQ(ErrorOf([&] { PickDateTime(minutes); }), 91);
+    EXPECT_EQ(ErrorNumberOf([&] { PickDateTime(minutes); }), 91);
 }
 
 } // namespace

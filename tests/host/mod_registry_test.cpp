@@ -6,7 +6,7 @@
 
 #include "platform/settings_printers.h"
 
-#include "platform/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 namespace chronova::modRegistry {
 namespace {

@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 namespace chronova::platform {
 namespace {
@@ -19,12 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-std::string Contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using testing::ReadContents;
 
 std::vector<std::string> FolderNames(const fs::path& folder) {
     std::vector<std::string> names;
@@ -39,11 +34,11 @@ TEST(AtomicFile, WritesAndReplacesWholeFiles) {
     testing::ScratchFolder folder;
     const auto file = folder / "settings.jsonl";
     ASSERT_TRUE(WriteFileAtomically(file, "first").Ok());
-    EXPECT_EQ(Contents(file), "first");
+    EXPECT_EQ(ReadContents(file), "first");
     ::chmod(file.c_str(), 0640);
     const auto binary = "bytes\0\xFF\n"s;
     ASSERT_TRUE(WriteFileAtomically(file, binary).Ok());
-    EXPECT_EQ(Contents(file), binary);
+    EXPECT_EQ(ReadContents(file), binary);
     struct stat info {};
     ASSERT_EQ(::stat(file.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u) << "a replaced file keeps its permissions";
@@ -57,7 +52,7 @@ TEST(AtomicFile, KeepModeNeverOverwrites) {
     const auto second = WriteFileAtomically(file, "new", ExistingFile::Keep);
     EXPECT_FALSE(second.Ok());
     EXPECT_NE(second.error.find(file.string()), std::string::npos) << second.error;
-    EXPECT_EQ(Contents(file), "old");
+    EXPECT_EQ(ReadContents(file), "old");
     EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::string>{"backup"});
 }
 
@@ -70,7 +65,7 @@ TEST(AtomicFile, WritesThroughASymbolicLink) {
     fs::create_symlink(target, link);
     ASSERT_TRUE(WriteFileAtomically(link, "new").Ok());
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(Contents(target), "new");
+    EXPECT_EQ(ReadContents(target), "new");
 }
 
 TEST(AtomicFile, ReportsFailuresAndLeavesNothingBehind) {
@@ -91,15 +86,15 @@ TEST(AtomicFile, TargetStaysOldUntilTheCompleteNewFileReplacesIt) {
     ASSERT_TRUE(WriteFileAtomically(file, "old").Ok());
     std::string seen_target, seen_temporary;
     SetBeforeReplaceHook([&](const fs::path& temporary) {
-        seen_target = Contents(file);
-        seen_temporary = Contents(temporary);
+        seen_target = ReadContents(file);
+        seen_temporary = ReadContents(temporary);
     });
     const auto result = WriteFileAtomically(file, "new contents");
     SetBeforeReplaceHook(nullptr);
     ASSERT_TRUE(result.Ok());
     EXPECT_EQ(seen_target, "old");
     EXPECT_EQ(seen_temporary, "new contents");
-    EXPECT_EQ(Contents(file), "new contents");
+    EXPECT_EQ(ReadContents(file), "new contents");
 }
 
 TEST(AtomicFile, RemovesOnlyThisFilesStaleTemporaries) {

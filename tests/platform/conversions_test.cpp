@@ -2,21 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "support/error_number.h"
+
 #include "platform/automation_error.h"
 #include "platform/locale.h"
 
 namespace chronova::platform {
 namespace {
 
-template <class F>
-int32_t ErrorOf(F&& f) {
-    try {
-        f();
-    } catch (const AutomationError& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using chronova::testing::ErrorNumberOf;
 
 TEST(ConversionsTest, CLngRoundsHalvesToEven) {
     EXPECT_EQ(CLng(2.5), 2);
@@ -35,16 +29,16 @@ TEST(ConversionsTest, CLngRoundsHalvesToEven) {
 }
 
 TEST(ConversionsTest, BadOrOversizedNumbersRaiseTheClassicErrors) {
-    EXPECT_EQ(ErrorOf([] { CLng(Variant("12abc")); }), 13);
-    EXPECT_EQ(ErrorOf([] { CLng(Variant("")); }), 13);
-    EXPECT_EQ(ErrorOf([] { CLng(Variant("1,")); }), 13);
-    EXPECT_EQ(ErrorOf([] { CLng(Variant(ObjectRef())); }), 13);
-    EXPECT_EQ(ErrorOf([] { CLng(2147483647.5); }), 6);
-    EXPECT_EQ(ErrorOf([] { CInt(32767.5); }), 6);
-    EXPECT_EQ(ErrorOf([] { CSng(1e300); }), 6);
-    EXPECT_EQ(ErrorOf([] { CDbl(Variant("1e999")); }), 6);
-    EXPECT_EQ(ErrorOf([] { CBool(Variant("maybe")); }), 13);
-    EXPECT_EQ(ErrorOf([] { CDate(Variant(1e9)); }), 6);
+    EXPECT_EQ(ErrorNumberOf([] { CLng(Variant("12abc")); }), 13);
+    EXPECT_EQ(ErrorNumberOf([] { CLng(Variant("")); }), 13);
+    EXPECT_EQ(ErrorNumberOf([] { CLng(Variant("1,")); }), 13);
+    EXPECT_EQ(ErrorNumberOf([] { CLng(Variant(ObjectRef())); }), 13);
+    EXPECT_EQ(ErrorNumberOf([] { CLng(2147483647.5); }), 6);
+    EXPECT_EQ(ErrorNumberOf([] { CInt(32767.5); }), 6);
+    EXPECT_EQ(ErrorNumberOf([] { CSng(1e300); }), 6);
+    EXPECT_EQ(ErrorNumberOf([] { CDbl(Variant("1e999")); }), 6);
+    EXPECT_EQ(ErrorNumberOf([] { CBool(Variant("maybe")); }), 13);
+    EXPECT_EQ(ErrorNumberOf([] { CDate(Variant(1e9)); }), 6);
 }
 
 TEST(ConversionsTest, ValReadsTheLeadingNumberAndNeverFails) {
@@ -84,7 +78,7 @@ TEST(ConversionsTest, CDateReadsSerialsAndTexts) {
     EXPECT_EQ(CDate(Variant(39508.25)), Date(39508.25));
     EXPECT_EQ(CDate(Variant("3/1/2008 6:00 AM")), Date(39508.25));
     EXPECT_EQ(CDate(Variant(39508)), Date(39508));
-    EXPECT_EQ(ErrorOf([] { CDate(Variant("not a date")); }), 13);
+    EXPECT_EQ(ErrorNumberOf([] { CDate(Variant("not a date")); }), 13);
 }
 
 } // namespace

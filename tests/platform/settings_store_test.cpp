@@ -13,7 +13,7 @@
 
 #include "platform/automation_error.h"
 #include "platform/debug_output.h"
-#include "platform/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 extern char** environ;
 
@@ -23,12 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-std::string Contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using testing::ReadContents;
 
 size_t CountFiles(const fs::path& folder, std::string_view part) {
     size_t count = 0;
@@ -89,7 +84,7 @@ TEST_F(SettingsStoreFiles, NamesAreCaseInsensitiveAndKeepTheirFirstSpelling) {
     ASSERT_TRUE(WriteText(HKEY_CURRENT_USER, "software\\veltrane\\NewKey", "Value", "x"));
     EXPECT_EQ(Read(HKEY_CURRENT_USER, "software\\VELTRANE\\chronova", "fill_gaps"), SettingsValue::String("False"));
     EXPECT_TRUE(store_.KeyExists(HKEY_CURRENT_USER, "SOFTWARE\\veltrane"));
-    const std::string text = Contents(user_file_);
+    const std::string text = ReadContents(user_file_);
     EXPECT_EQ(text, "{\"key\":\"Software\\\\Veltrane\\\\Chronova\",\"name\":\"Fill_Gaps\",\"type\":\"REG_SZ\","
                     "\"data\":\"False\"}\n"
                     "{\"key\":\"Software\\\\Veltrane\\\\NewKey\",\"name\":\"Value\",\"type\":\"REG_SZ\","
@@ -117,7 +112,7 @@ TEST_F(SettingsStoreFiles, KeysLiveUntilDeletedAndTakeTheirTreeWithThem) {
     EXPECT_TRUE(store_.DeleteKey(HKEY_CURRENT_USER, "A\\Empty"));
     EXPECT_TRUE(store_.KeyExists(HKEY_CURRENT_USER, "A")) << "the parent outlives its last sub-key";
     EXPECT_FALSE(store_.DeleteKey(HKEY_CURRENT_USER, "")) << "the hive itself stays";
-    EXPECT_EQ(Contents(user_file_), "{\"key\":\"A\"}\n");
+    EXPECT_EQ(ReadContents(user_file_), "{\"key\":\"A\"}\n");
 }
 
 TEST_F(SettingsStoreFiles, ClassesRootLivesInTheMachineFile) {
@@ -125,7 +120,7 @@ TEST_F(SettingsStoreFiles, ClassesRootLivesInTheMachineFile) {
     ASSERT_TRUE(WriteText(HKEY_CLASSES_ROOT, "Chronova.TimeToolbar\\CLSID", "", "{GUID}"));
     EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Chronova.TimeToolbar\\CLSID", ""),
               SettingsValue::String("{GUID}"));
-    EXPECT_NE(Contents(machine_file_).find("\"Software\\\\Classes\\\\Chronova.TimeToolbar\\\\CLSID\""),
+    EXPECT_NE(ReadContents(machine_file_).find("\"Software\\\\Classes\\\\Chronova.TimeToolbar\\\\CLSID\""),
               std::string::npos)
         << "spelled as the existing Software key";
     EXPECT_FALSE(store_.DeleteKey(HKEY_CLASSES_ROOT, ""));
@@ -163,8 +158,8 @@ TEST_F(SettingsStoreFiles, DamagedFileKeepsItsGoodLinesAndABackupOfEverything) {
     ASSERT_EQ(capture.Lines().size(), 2u);
     EXPECT_NE(capture.Lines()[1].find("kept as"), std::string::npos) << capture.Lines()[1];
     const fs::path backup = capture.Lines()[1].substr(capture.Lines()[1].rfind(' ') + 1);
-    EXPECT_EQ(Contents(backup), damaged);
-    EXPECT_EQ(Contents(user_file_).find("garbage"), std::string::npos);
+    EXPECT_EQ(ReadContents(backup), damaged);
+    EXPECT_EQ(ReadContents(user_file_).find("garbage"), std::string::npos);
     EXPECT_EQ(Read(HKEY_CURRENT_USER, "Software\\Veltrane\\Chronova", "Loop_Animation"), SettingsValue::String("True"));
 
     ASSERT_TRUE(WriteText(HKEY_CURRENT_USER, "Software\\Veltrane\\Chronova", "Fill_Gaps", "True"));
@@ -174,7 +169,7 @@ TEST_F(SettingsStoreFiles, DamagedFileKeepsItsGoodLinesAndABackupOfEverything) {
     std::ofstream(user_file_, std::ios::app) << "second damage\n";
     ASSERT_TRUE(WriteText(HKEY_CURRENT_USER, "Software\\Veltrane\\Chronova", "Fill_Gaps", "False"));
     EXPECT_EQ(CountFiles(user_file_.parent_path(), ".damaged-"), 2u);
-    EXPECT_EQ(Contents(backup), damaged);
+    EXPECT_EQ(ReadContents(backup), damaged);
 }
 
 TEST_F(SettingsStoreFiles, FailedWritesLeaveFilesAloneAndSayWhy) {
@@ -304,12 +299,12 @@ TEST_F(SettingsStoreFiles, ProcessesWritingAtOnceLoseNothing) {
 
 TEST_F(SettingsStoreFiles, AWriterKilledMidWriteLeavesThePreviousFile) {
     ASSERT_TRUE(WriteText(HKEY_CURRENT_USER, "Software\\Veltrane\\Chronova", "Display_Type", "1"));
-    const std::string before = Contents(user_file_);
+    const std::string before = ReadContents(user_file_);
 
     const int status =
         WaitFor(StartTool({"write", "user", "Software\\Veltrane\\Chronova", "Lost_", "1", "--kill-before-replace"}));
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-    EXPECT_EQ(Contents(user_file_), before);
+    EXPECT_EQ(ReadContents(user_file_), before);
     EXPECT_EQ(CountFiles(user_file_.parent_path(), ".tmp-"), 1u) << "the dead writer's complete temporary file";
 
     ASSERT_TRUE(WriteText(HKEY_CURRENT_USER, "Software\\Veltrane\\Chronova", "Fill_Gaps", "True"));

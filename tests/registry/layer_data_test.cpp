@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/error_number.h"
+
 #include "datetime/mod_date_time.h"
 #include "platform/automation_error.h"
 #include "platform/locale.h"
@@ -9,18 +11,11 @@
 namespace chronova {
 namespace {
 
+using chronova::testing::ErrorNumberOf;
+
 using platform::AutomationError;
 using platform::Date;
 using platform::Variant;
-
-int32_t ErrorOf(auto&& f) {
-    try {
-        f();
-    } catch (const AutomationError& e) {
-        return e.Number();
-    }
-    return 0;
-}
 
 Date At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
     return Date::FromParts(y, mo, d, h, mi, s);
@@ -88,16 +83,16 @@ TEST_F(LayerDataTest, GapsReadAsEmptyStepsAtMinuteZero) {
 }
 
 TEST_F(LayerDataTest, BadPositionsAndTypesRaiseTheirErrors) {
-    EXPECT_EQ(ErrorOf([&] { record_.TimeSteps(0, Variant(1)); }), 9);
-    EXPECT_EQ(ErrorOf([&] { record_.TimeSteps(1); }), 9);
+    EXPECT_EQ(ErrorNumberOf([&] { record_.TimeSteps(0, Variant(1)); }), 9);
+    EXPECT_EQ(ErrorNumberOf([&] { record_.TimeSteps(1); }), 9);
     record_.TimeSteps(1, Variant(60));
-    EXPECT_EQ(ErrorOf([&] { record_.TimeSteps(0); }), 9);
-    EXPECT_EQ(ErrorOf([&] { record_.TimeSteps(2); }), 9);
-    EXPECT_EQ(ErrorOf([&] { record_.TimeStepsAsDate(2); }), 9);
-    EXPECT_EQ(ErrorOf([&] { record_.TimeSteps(2, Variant(int16_t{5})); }), 5);
-    EXPECT_EQ(ErrorOf([&] { record_.TimeSteps(3, Variant(5.0f)); }), 5);
-    EXPECT_EQ(ErrorOf([&] { record_.TimeSteps(4, Variant(true)); }), 5);
-    EXPECT_EQ(ErrorOf([&] { record_.TimeSteps(5, Variant("not a date")); }), 13);
+    EXPECT_EQ(ErrorNumberOf([&] { record_.TimeSteps(0); }), 9);
+    EXPECT_EQ(ErrorNumberOf([&] { record_.TimeSteps(2); }), 9);
+    EXPECT_EQ(ErrorNumberOf([&] { record_.TimeStepsAsDate(2); }), 9);
+    EXPECT_EQ(ErrorNumberOf([&] { record_.TimeSteps(2, Variant(int16_t{5})); }), 5);
+    EXPECT_EQ(ErrorNumberOf([&] { record_.TimeSteps(3, Variant(5.0f)); }), 5);
+    EXPECT_EQ(ErrorNumberOf([&] { record_.TimeSteps(4, Variant(true)); }), 5);
+    EXPECT_EQ(ErrorNumberOf([&] { record_.TimeSteps(5, Variant("not a date")); }), 13);
     // Failed writes keep the grown list and their values, but their minute numbers stay 0, so the one
     // readable step sorts last.
     EXPECT_EQ(record_.TimeStepsCount(), 5);
@@ -117,7 +112,7 @@ TEST_F(LayerDataTest, FindTimeStepFindsTheLastStepNotLater) {
     EXPECT_EQ(record_.FindTimeStep(At(2008, 3, 1, 9, 59)), 3);
     EXPECT_EQ(record_.FindTimeStep(At(2009, 1, 1)), 4);
     EXPECT_EQ(record_.FindPrevTimeStep(At(2008, 3, 1, 8, 30)), Variant(At(2008, 3, 1, 8)));
-    EXPECT_EQ(ErrorOf([&] { record_.FindPrevTimeStep(At(2008, 3, 1, 7)); }), 9);
+    EXPECT_EQ(ErrorNumberOf([&] { record_.FindPrevTimeStep(At(2008, 3, 1, 7)); }), 9);
 }
 
 TEST_F(LayerDataTest, SortKeepsValuesWithTheirMinutesOnLargeShuffledLists) {
@@ -141,7 +136,7 @@ TEST_F(LayerDataTest, TimeStepsClearEmptiesTheList) {
     record_.TimeSteps(2, Variant(1));
     record_.TimeStepsClear();
     EXPECT_EQ(record_.TimeStepsCount(), 0);
-    EXPECT_EQ(ErrorOf([&] { record_.TimeSteps(1); }), 9);
+    EXPECT_EQ(ErrorNumberOf([&] { record_.TimeSteps(1); }), 9);
 }
 
 } // namespace

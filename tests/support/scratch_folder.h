@@ -5,7 +5,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -60,5 +62,13 @@ private:
     std::string name_;
     std::optional<std::string> old_;
 };
+
+/// The whole contents of a file, "" when it cannot be read.
+inline std::string ReadContents(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
 
 } // namespace chronova::testing
