@@ -1,6 +1,5 @@
 #include "platform/date_text.h"
 
-#include <chrono>
 #include <ctime>
 #include <vector>
 
@@ -11,7 +10,7 @@ namespace chronova::platform {
 namespace {
 
 struct Token {
-    enum class Kind { Number, Word, Colon, Dot, Other } kind;
+    enum class Kind { Number, Word, Colon, Dot } kind;
     std::string text; // upper-case word or digits
     int64_t value = 0;
 };

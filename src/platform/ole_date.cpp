@@ -91,14 +91,4 @@ DateParts Date::Parts() const noexcept {
     return parts;
 }
 
-bool Date::HasNoDatePart() const noexcept {
-    const DateParts p = Parts();
-    return p.year == 1899 && p.month == 12 && p.day == 30;
-}
-
-bool Date::HasNoTimePart() const noexcept {
-    const DateParts p = Parts();
-    return p.hour == 0 && p.minute == 0 && p.second == 0;
-}
-
 } // namespace chronova::platform

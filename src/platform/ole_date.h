@@ -47,10 +47,6 @@ public:
     double Linear() const noexcept;
     /// Calendar and clock parts, rounded to the nearest second.
     DateParts Parts() const noexcept;
-    /// True when the whole-day part is zero (the date prints as a time alone).
-    bool HasNoDatePart() const noexcept;
-    /// True when the time of day is zero (the date prints as a date alone).
-    bool HasNoTimePart() const noexcept;
 
     friend bool operator==(const Date& a, const Date& b) noexcept { return a.Linear() == b.Linear(); }
     friend std::partial_ordering operator<=>(const Date& a, const Date& b) noexcept {

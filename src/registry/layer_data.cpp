@@ -2,12 +2,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <ctime>
+#include <exception>
 #include <limits>
-#include <new>
 #include <numeric>
-#include <stdexcept>
 
 #include "datetime/mod_date_time.h"
 #include "platform/automation_error.h"
@@ -38,10 +36,6 @@ LayerData::LayerData() : MinuteZeroDate(modDateTime::MinutesToDate(0)), identity
     RasterStartTime = PresentHourMinutes();
 }
 
-LayerData::~LayerData() {
-    TimeStepsClear();
-}
-
 void LayerData::TimeStepsClear() {
     TimeStepValues.clear();
     TimeStepMinutes.clear();
@@ -70,11 +64,7 @@ void LayerData::TimeSteps(int32_t iIndex, const Variant& value) {
         try {
             TimeStepValues.resize(static_cast<size_t>(iIndex));
             TimeStepMinutes.resize(static_cast<size_t>(iIndex), 0);
-        } catch (const std::bad_alloc&) {
-            TimeStepValues.resize(static_cast<size_t>(TimeStepTotal));
-            TimeStepMinutes.resize(static_cast<size_t>(TimeStepTotal));
-            platform::RaiseError(platform::error::kOutOfMemory);
-        } catch (const std::length_error&) {
+        } catch (const std::exception&) { // an allocation failure: keep the list as it was
             TimeStepValues.resize(static_cast<size_t>(TimeStepTotal));
             TimeStepMinutes.resize(static_cast<size_t>(TimeStepTotal));
             platform::RaiseError(platform::error::kOutOfMemory);

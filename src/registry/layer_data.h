@@ -19,7 +19,6 @@ class ILayer;
 class LayerData {
 public:
     LayerData();
-    ~LayerData();
     LayerData(const LayerData&) = delete;
     LayerData& operator=(const LayerData&) = delete;
 
