@@ -1,7 +1,6 @@
 #include "host/error_log.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,7 +14,9 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "platform/debug_output.h"
+#include "platform/user_folders.h"
 
 namespace chronova::host {
 namespace {
@@ -23,26 +24,6 @@ namespace {
 std::unique_ptr<ErrorLog>& InstanceSlot() {
     static std::unique_ptr<ErrorLog> instance;
     return instance;
-}
-
-std::string NonEmptyEnvironment(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? std::string(value) : std::string();
-}
-
-std::string HomeFolder() {
-    std::string home = NonEmptyEnvironment("HOME");
-    if (!home.empty()) {
-        return home;
-    }
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-        found->pw_dir != nullptr) {
-        return found->pw_dir;
-    }
-    return {};
 }
 
 // "=== 2008-03-01T06:00:00.250Z ===": sorts and reads the same everywhere, whatever the user's locale.
@@ -84,15 +65,6 @@ void CreateFolders(const std::filesystem::path& folder) {
         if (mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) {
             return; // the open that follows reports the reason
         }
-    }
-}
-
-// Flushes a folder so that a file newly created in it survives a crash.
-void SyncFolder(const std::filesystem::path& folder) {
-    const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
     }
 }
 
@@ -169,7 +141,7 @@ void ErrorLog::Commit(bool durable) noexcept {
         }
         if (created_file_) {
             try {
-                SyncFolder(path_.parent_path());
+                platform::FlushFolder(path_.parent_path());
             } catch (...) {
                 // the record itself is on disk; only its folder entry may not be
             }
@@ -205,18 +177,7 @@ void ErrorLog::ReportFailure(std::string_view what, int error_number) noexcept {
 }
 
 std::filesystem::path DefaultErrorLogPath() {
-    if (std::string path = NonEmptyEnvironment("CHRONOVA_ERROR_LOG"); !path.empty()) {
-        return path;
-    }
-    std::filesystem::path state = NonEmptyEnvironment("XDG_STATE_HOME");
-    if (state.empty() || !state.is_absolute()) {
-        const std::string home = HomeFolder();
-        if (home.empty()) {
-            return {};
-        }
-        state = std::filesystem::path(home) / ".local" / "state";
-    }
-    return state / "chronova" / "error.log";
+    return platform::UserFile("CHRONOVA_ERROR_LOG", "XDG_STATE_HOME", ".local/state", "error.log");
 }
 
 } // namespace chronova::host

@@ -71,16 +71,6 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
-// Best effort: a rename is only durable once its folder is flushed, but some file systems refuse to flush folders,
-// and by then the new file is in place, so a failure here must not turn a done write into a reported failure.
-void SyncFolder(const fs::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 // Gives the new file the permissions (and, when run as the superuser, the owner) of the file it replaces, so that
 // rewriting a shared file never makes it private or hands it to another account.
 void CopyAccess(int fd, const fs::path& target) {
@@ -162,7 +152,7 @@ FileResult WriteFileAtomically(const fs::path& path, std::string_view contents, 
         }
         ::unlink(temporary.c_str());
     }
-    SyncFolder(folder);
+    FlushFolder(folder);
     return {};
 }
 
@@ -202,6 +192,14 @@ FileContents ReadWholeFile(const fs::path& path, size_t max_bytes) {
             return result;
         }
         result.data.append(buffer, static_cast<size_t>(got));
+    }
+}
+
+void FlushFolder(const fs::path& folder) {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
     }
 }
 

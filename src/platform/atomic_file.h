@@ -36,6 +36,10 @@ struct FileContents {
 /// Reads at most max_bytes; a larger file (or a device that never ends) is an error rather than a hang.
 FileContents ReadWholeFile(const std::filesystem::path& path, size_t max_bytes = size_t{64} << 20);
 
+/// Flushes a folder so that files created, renamed or removed in it survive a crash. Best effort: some file
+/// systems refuse to flush folders, and by then the change is made, so a failure is not reported.
+void FlushFolder(const std::filesystem::path& folder);
+
 /// Removes temporary files that writers of path left behind when they died before their rename. Call it only while
 /// holding the file's FileLock, so that no live writer's temporary file can be taken away.
 void RemoveStaleTemporaryFiles(const std::filesystem::path& path);

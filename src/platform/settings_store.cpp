@@ -9,12 +9,10 @@
 #include <system_error>
 #include <vector>
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include "platform/atomic_file.h"
 #include "platform/automation_error.h"
 #include "platform/debug_output.h"
+#include "platform/user_folders.h"
 
 namespace fs = std::filesystem;
 
@@ -26,25 +24,6 @@ using Entries = std::vector<SettingsEntry>;
 constexpr std::string_view kClassesKey = "SOFTWARE\\Classes";
 constexpr std::string_view kAppSettingsKey = "Software\\VB and VBA Program Settings";
 constexpr std::string_view kFileName = "registry.jsonl";
-
-std::string Environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? std::string(value) : std::string();
-}
-
-std::string HomeFolder() {
-    if (auto home = Environment("HOME"); !home.empty()) {
-        return home;
-    }
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-        found->pw_dir != nullptr) {
-        return found->pw_dir;
-    }
-    return {};
-}
 
 // Debug output is one line per call; names read from a damaged file may hold anything.
 std::string OneLine(std::string text) {
@@ -347,21 +326,11 @@ std::optional<std::string> AppSettingsKey(std::string_view app, std::string_view
 } // namespace
 
 fs::path UserSettingsPath() {
-    if (auto file = Environment("CHRONOVA_USER_SETTINGS"); !file.empty()) {
-        return file;
-    }
-    // The XDG rules: an unset, empty or relative XDG_CONFIG_HOME means ~/.config.
-    if (const fs::path config = Environment("XDG_CONFIG_HOME"); config.is_absolute()) {
-        return config / "chronova" / kFileName;
-    }
-    if (const auto home = HomeFolder(); !home.empty()) {
-        return fs::path(home) / ".config" / "chronova" / kFileName;
-    }
-    return {};
+    return UserFile("CHRONOVA_USER_SETTINGS", "XDG_CONFIG_HOME", ".config", kFileName);
 }
 
 fs::path MachineSettingsPath() {
-    if (auto file = Environment("CHRONOVA_MACHINE_SETTINGS"); !file.empty()) {
+    if (auto file = EnvironmentText("CHRONOVA_MACHINE_SETTINGS"); !file.empty()) {
         return file;
     }
     return fs::path("/etc/chronova") / kFileName;
