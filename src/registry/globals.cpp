@@ -1,9 +1,11 @@
 #include "registry/globals.h"
 
+#include "gis/map/application.h"
 #include "registry/layer_data_collection.h"
 
 namespace chronova {
 
+std::shared_ptr<gis::Application> g_pApp;
 std::shared_ptr<LayerDataCollection> g_Layers;
 int32_t g_hWndOwner = 0;
 int16_t g_iDisplayType = 0;
@@ -15,6 +17,7 @@ int32_t g_lDisplayInterval = 0;
 std::vector<platform::Date> g_dteUniqueTimes;
 
 void ResetGlobals() {
+    g_pApp.reset();
     g_Layers.reset();
     g_hWndOwner = 0;
     g_iDisplayType = 0;

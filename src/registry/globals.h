@@ -8,11 +8,17 @@
 
 namespace chronova {
 
+namespace gis {
+class Application;
+} // namespace gis
+
 class LayerDataCollection;
 
 // The system's process-wide state, in one place under the names the rest of the system uses.
 // Tests call ResetGlobals() between cases so each starts from a clean process.
 
+/// The host application the system runs in; null until the host attaches it.
+extern std::shared_ptr<gis::Application> g_pApp;
 /// Registered time layer records; replaced by every construction of the registry.
 extern std::shared_ptr<LayerDataCollection> g_Layers;
 /// Owner window handle for messages: the host's main window, or an open dialog's own window.

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "gis/data/field.h"
+#include "gis/data/row_ids.h"
+#include "platform/variant.h"
+
+namespace chronova::gis {
+
+class SortedIndex;
+
+/// The values of one field in row order, kept in the narrowest storage that holds the field's type:
+/// 32-bit integers for small integer, integer and object id fields; doubles for single, double and date
+/// fields (a date as its OLE serial); texts for string, GUID and XML fields; nothing but a row count for
+/// geometry, blob and raster fields.
+class Column {
+public:
+    enum class Storage { Integer, Real, Text, None };
+
+    explicit Column(FieldType type);
+
+    FieldType Type() const noexcept { return type_; }
+    Storage StorageKind() const noexcept { return storage_; }
+    size_t Size() const noexcept { return size_; }
+    void Reserve(size_t rows);
+
+    /// Appends one value; the value must suit the storage (an integer goes to Integer or Real storage).
+    void AppendInteger(int32_t value);
+    void AppendReal(double value);
+    void AppendText(std::string value);
+    void AppendNull();
+    /// Appends a row that holds a value the column does not store (a shape, a blob); raises 13 for other columns.
+    void AppendNonNull();
+
+    bool IsNull(size_t row) const noexcept { return !nulls_.empty() && nulls_[row]; }
+    bool HasNulls() const noexcept { return null_count_ > 0; }
+    int32_t Integer(size_t row) const { return integers_[row]; }
+    double Real(size_t row) const { return reals_[row]; }
+    const std::string& Text(size_t row) const { return texts_[row]; }
+    /// An Integer or Real value as a double.
+    double Number(size_t row) const;
+    /// The value as the host hands it out: Empty for null, Integer for a small integer, Long for an integer
+    /// or object id, Single, Double, Date, String; Empty for geometry and blob fields.
+    platform::Variant Value(size_t row) const;
+
+    const std::vector<int32_t>& Integers() const noexcept { return integers_; }
+    const std::vector<double>& Reals() const noexcept { return reals_; }
+    const std::vector<std::string>& Texts() const noexcept { return texts_; }
+
+    /// A new column holding the given rows of this one, in that order.
+    Column Take(const std::vector<uint32_t>& rows) const;
+
+private:
+    void MarkNull(bool is_null);
+
+    FieldType type_;
+    Storage storage_;
+    size_t size_ = 0;
+    size_t null_count_ = 0;
+    std::vector<int32_t> integers_;
+    std::vector<double> reals_;
+    std::vector<std::string> texts_;
+    std::vector<bool> nulls_; // empty until the first null
+};
+
+/// A table's attribute data held in memory, one Column per field. Data is filled once and then only read;
+/// sorted indexes of its columns are built on first use and kept.
+class ColumnTable {
+public:
+    explicit ColumnTable(std::string name = {});
+    ColumnTable(const ColumnTable&) = delete;
+    ColumnTable& operator=(const ColumnTable&) = delete;
+    ~ColumnTable();
+
+    /// The table's name; a field may be named "Name.Field" in expressions.
+    const std::string& Name() const noexcept { return name_; }
+
+    /// Adds a field with an empty column and returns the column to fill.
+    Column& AddField(Field field);
+    const std::vector<Field>& Fields() const noexcept { return fields_; }
+    size_t FieldCount() const noexcept { return fields_.size(); }
+    const Column& ColumnAt(size_t index) const { return *columns_[index]; }
+    Column& ColumnAt(size_t index) { return *columns_[index]; }
+
+    /// The position of a field by name, letter case ignored; "Table.Field" also finds Field when Table is
+    /// this table's name, and a bare name finds the one qualified field "Other.Field" of a joined table
+    /// when exactly one is so named. -1 when there is no such field.
+    int32_t FindField(std::string_view name) const;
+
+    /// Rows of the table: the size of its columns (0 without fields).
+    size_t RowCount() const noexcept;
+    /// For tables without fields that still have rows (rare: a table of geometry only).
+    void SetRowCount(size_t rows) { row_count_ = rows; }
+
+    /// The sorted index of a column, built on the first call; safe to call from several threads.
+    const SortedIndex& IndexOf(size_t column) const;
+
+private:
+    std::string name_;
+    std::vector<Field> fields_;
+    std::vector<std::unique_ptr<Column>> columns_;
+    size_t row_count_ = 0;
+    mutable std::mutex index_mutex_;
+    mutable std::vector<std::unique_ptr<SortedIndex>> indexes_;
+};
+
+} // namespace chronova::gis

@@ -1,0 +1,183 @@
+#include "gis/layers/feature_layer.h"
+
+#include <algorithm>
+#include <iterator>
+#include <numeric>
+
+#include "gis/host_errors.h"
+#include "platform/automation_error.h"
+
+namespace chronova::gis {
+
+FeatureLayer::FeatureLayer(std::shared_ptr<IFeatureClass> feature_class, std::string data_source_type, std::string name)
+    : feature_class_(std::move(feature_class)), data_source_type_(std::move(data_source_type)) {
+    if (!name.empty()) {
+        Name(std::move(name));
+    } else if (feature_class_) {
+        Name(feature_class_->Name());
+    }
+}
+
+void FeatureLayer::FeatureClass(std::shared_ptr<IFeatureClass> feature_class) {
+    if (feature_class == feature_class_) {
+        return;
+    }
+    feature_class_ = std::move(feature_class);
+    joins_.clear();
+    Changed();
+}
+
+void FeatureLayer::DefinitionExpression(std::string text) {
+    if (text == definition_text_) {
+        return;
+    }
+    definition_text_ = std::move(text);
+    definition_ = WhereClause();
+    parse_error_.clear();
+    try {
+        definition_ = WhereClause::Parse(definition_text_);
+    } catch (const platform::AutomationError& e) {
+        parse_error_ = e.Description();
+    } catch (const std::exception& e) {
+        parse_error_ = e.what();
+    }
+    Changed();
+    if (!parse_error_.empty()) {
+        ReportDefinitionError(parse_error_);
+    }
+}
+
+std::string FeatureLayer::DefinitionError() const {
+    if (!parse_error_.empty()) {
+        return parse_error_;
+    }
+    // Errors of fields and literals only show when the expression meets the data.
+    VisibleFeatures();
+    return evaluation_error_;
+}
+
+std::shared_ptr<ITable> FeatureLayer::DisplayTable() const {
+    if (!joins_.empty()) {
+        return joins_.back();
+    }
+    return feature_class_;
+}
+
+std::shared_ptr<IFeatureClass> FeatureLayer::DisplayFeatureClass() const {
+    if (!joins_.empty()) {
+        return joins_.back();
+    }
+    return feature_class_;
+}
+
+void FeatureLayer::DisplayRelationshipClass(std::shared_ptr<const MemoryRelationshipClass> relationship,
+                                            JoinType join_type) {
+    if (!relationship) {
+        return;
+    }
+    // The chain is the feature class followed by the joins; the origin says where the new join goes.
+    const ITable* origin = relationship->Origin.get();
+    size_t keep = 0;
+    bool found = feature_class_ && origin == static_cast<const ITable*>(feature_class_.get());
+    while (!found && keep < joins_.size()) {
+        found = origin == static_cast<const ITable*>(joins_[keep].get());
+        ++keep;
+    }
+    if (!found) {
+        platform::RaiseError(platform::error::kInvalidProcedureCall,
+                             "The relationship '" + relationship->Name +
+                                 "' does not start at the table of the layer '" + Name() + "'.");
+    }
+    auto join = std::make_shared<JoinedTable>(std::move(relationship), join_type);
+    joins_.resize(keep);
+    joins_.push_back(std::move(join));
+    Changed();
+}
+
+void FeatureLayer::RemoveAllJoins() {
+    if (joins_.empty()) {
+        return;
+    }
+    joins_.clear();
+    Changed();
+}
+
+std::shared_ptr<const RowIds> FeatureLayer::VisibleFeatures() const {
+    if (!visible_ || visible_revision_ != revision_) {
+        evaluation_error_.clear();
+        visible_ = std::make_shared<const RowIds>(ComputeVisibleFeatures());
+        visible_revision_ = revision_;
+    }
+    return visible_;
+}
+
+RowIds FeatureLayer::ComputeVisibleFeatures() const {
+    if (!feature_class_ || !parse_error_.empty()) {
+        return {};
+    }
+    const auto data = feature_class_->Data();
+    const JoinedTable* top = joins_.empty() ? nullptr : joins_.back().get();
+    if (definition_.IsEmpty()) {
+        if (top != nullptr) {
+            return top->FeatureRows();
+        }
+        RowIds all(data->RowCount());
+        std::iota(all.begin(), all.end(), uint32_t{0});
+        return all;
+    }
+    try {
+        RowIds rows = definition_.Select(*data);
+        if (top == nullptr) {
+            return rows;
+        }
+        RowIds kept;
+        const RowIds& joined = top->FeatureRows();
+        std::set_intersection(rows.begin(), rows.end(), joined.begin(), joined.end(), std::back_inserter(kept));
+        return kept;
+    } catch (const platform::AutomationError& own_error) {
+        if (top != nullptr) {
+            // The expression may name fields that a join brought in; those live in the joined data only.
+            try {
+                const RowIds joined_rows = definition_.Select(*top->Data());
+                RowIds rows;
+                rows.reserve(joined_rows.size());
+                for (const uint32_t row : joined_rows) {
+                    rows.push_back(top->FeatureRows()[row]);
+                }
+                return rows;
+            } catch (const platform::AutomationError&) {
+                // Report the error against the layer's own data, which names the field the user wrote.
+            }
+        }
+        evaluation_error_ = own_error.Description();
+        ReportDefinitionError(evaluation_error_);
+        return {};
+    }
+}
+
+Envelope FeatureLayer::AreaOfInterest() const {
+    if (!feature_class_) {
+        return {};
+    }
+    const auto shapes = feature_class_->Shapes();
+    return shapes ? shapes->Extent : Envelope{};
+}
+
+std::string FeatureLayer::SpatialReference() const {
+    if (!feature_class_) {
+        return {};
+    }
+    const auto shapes = feature_class_->Shapes();
+    return shapes ? shapes->SpatialReference : std::string{};
+}
+
+void FeatureLayer::Changed() {
+    ++revision_;
+}
+
+void FeatureLayer::ReportDefinitionError(const std::string& error) const {
+    ReportHostError("The definition expression \"" + definition_text_ + "\" of the layer '" + Name() +
+                    "' is not valid: " + error);
+}
+
+} // namespace chronova::gis

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gis/data/joined_table.h"
+#include "gis/data/row_ids.h"
+#include "gis/data/table.h"
+#include "gis/layers/layer.h"
+#include "gis/sql/where_clause.h"
+
+namespace chronova::gis {
+
+/// A layer that draws the features of a feature class, restricted by its definition expression and, while
+/// relationships are displayed as joins on it, to the features the top join keeps. Like every host object it
+/// lives on one thread; its cache of visible features is not guarded against concurrent calls.
+class FeatureLayer : public LayerBase {
+public:
+    FeatureLayer() = default;
+    /// The name defaults to the feature class's name. The data source type is the text the host shows for
+    /// the kind of data ("Shapefile Feature Class", ...); whoever opens the data knows it.
+    explicit FeatureLayer(std::shared_ptr<IFeatureClass> feature_class, std::string data_source_type = {},
+                          std::string name = {});
+
+    const std::shared_ptr<IFeatureClass>& FeatureClass() const noexcept { return feature_class_; }
+    /// Replaces the data; the joins of the old feature class are removed.
+    void FeatureClass(std::shared_ptr<IFeatureClass> feature_class);
+
+    const std::string& DataSourceType() const noexcept { return data_source_type_; }
+    void DataSourceType(std::string text) { data_source_type_ = std::move(text); }
+
+    const std::string& DefinitionExpression() const noexcept { return definition_text_; }
+    /// Sets the where clause that picks the features drawn. A text that does not parse is kept, makes the
+    /// layer draw nothing and is reported through ReportHostError; the setter itself never throws.
+    void DefinitionExpression(std::string text);
+    /// Why the definition expression lets no feature through: a parse error, or a field or literal that does
+    /// not suit the data; "" when the expression works.
+    std::string DefinitionError() const;
+
+    /// The top join of the chain of joins, or the feature class when nothing is joined.
+    std::shared_ptr<ITable> DisplayTable() const;
+    std::shared_ptr<IFeatureClass> DisplayFeatureClass() const;
+    /// The joins from the bottom (joined to the feature class) to the top.
+    const std::vector<std::shared_ptr<JoinedTable>>& Joins() const noexcept { return joins_; }
+    /// Displays a relationship as a join. Its origin must be the feature class or one of the layer's joins;
+    /// joins above that origin are dropped and the new join goes on top. A null relationship changes nothing.
+    /// Raises 5 for an origin that is none of these, and the join's own errors for missing keys.
+    void DisplayRelationshipClass(std::shared_ptr<const MemoryRelationshipClass> relationship, JoinType join_type);
+    void RemoveAllJoins();
+
+    /// The rows of the feature class that are drawn: those the definition expression lets through that the
+    /// top join keeps, ascending. Empty when the expression does not work. Kept until DataRevision() changes.
+    std::shared_ptr<const RowIds> VisibleFeatures() const;
+    /// Counts changes of what the layer draws (expression, joins, feature class), so drawing code can tell
+    /// whether an image it cached is still current.
+    uint64_t DataRevision() const noexcept { return revision_; }
+
+    bool Valid() const override { return feature_class_ != nullptr; }
+    Envelope AreaOfInterest() const override;
+    std::string SpatialReference() const override;
+
+private:
+    void Changed();
+    RowIds ComputeVisibleFeatures() const;
+    void ReportDefinitionError(const std::string& error) const;
+
+    std::shared_ptr<IFeatureClass> feature_class_;
+    std::string data_source_type_;
+    std::string definition_text_;
+    WhereClause definition_;
+    std::string parse_error_;
+    std::vector<std::shared_ptr<JoinedTable>> joins_;
+    uint64_t revision_ = 0;
+
+    mutable std::shared_ptr<const RowIds> visible_;
+    mutable uint64_t visible_revision_ = 0;
+    mutable std::string evaluation_error_;
+};
+
+} // namespace chronova::gis

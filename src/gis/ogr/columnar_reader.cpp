@@ -1,0 +1,388 @@
+#include "gis/ogr/columnar_reader.h"
+
+#include <filesystem>
+#include <span>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include <cpl_conv.h>
+#include <cpl_error.h>
+#include <gdal.h>
+#include <ogr_api.h>
+#include <ogr_recordbatch.h>
+#include <ogr_srs_api.h>
+
+#include "gis/ogr/arrow_decoder.h"
+#include "gis/ogr/gdal_environment.h"
+#include "gis/ogr/value_conversion.h"
+#include "gis/ogr/wkb_reader.h"
+#include "platform/automation_error.h"
+
+namespace chronova::gis {
+
+namespace {
+
+struct DatasetCloser {
+    void operator()(void* dataset) const { GDALClose(dataset); }
+};
+using DatasetHandle = std::unique_ptr<void, DatasetCloser>;
+
+struct FeatureCloser {
+    void operator()(void* feature) const { OGR_F_Destroy(feature); }
+};
+using FeatureHandle = std::unique_ptr<void, FeatureCloser>;
+
+// Releases an Arrow structure of the C data interface when it goes out of scope.
+template <class T>
+struct ArrowOwner {
+    T value{};
+    ArrowOwner() = default;
+    ArrowOwner(const ArrowOwner&) = delete;
+    ArrowOwner& operator=(const ArrowOwner&) = delete;
+    ~ArrowOwner() { Release(); }
+    void Release() {
+        if (value.release != nullptr) {
+            value.release(&value);
+        }
+    }
+};
+
+// Where a field of the host table comes from.
+enum class Source { ObjectId, Shape, Attribute };
+
+struct Target {
+    Source source = Source::Attribute;
+    int ogr_index = -1; // the layer field, for Source::Attribute
+    OGRFieldType ogr_type = OFTString;
+    std::string arrow_name; // the column's name in the layer's Arrow stream
+};
+
+// The host table's fields and where each comes from; built from the layer definition, so both ways of reading
+// give the same fields.
+struct Plan {
+    std::vector<Field> fields;
+    std::vector<Target> targets;
+    bool has_geometry = false;
+    std::string shape_field;
+};
+
+// Thrown when a layer cannot be read in Arrow batches, so that the caller can read it feature by feature.
+class ArrowUnavailable : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+FieldType HostType(OGRFieldType type, OGRFieldSubType subtype) {
+    switch (type) {
+    case OFTInteger:
+        return subtype == OFSTInt16 ? FieldType::SmallInteger : FieldType::Integer;
+    case OFTInteger64:
+        return FieldType::Double; // the host has no 64-bit integer
+    case OFTReal:
+        return subtype == OFSTFloat32 ? FieldType::Single : FieldType::Double;
+    case OFTDate:
+    case OFTDateTime:
+        return FieldType::Date;
+    case OFTBinary:
+        return FieldType::Blob;
+    default:
+        return FieldType::String; // texts, times of day, lists
+    }
+}
+
+GeometryType HostShapeType(OGRwkbGeometryType type) {
+    switch (wkbFlatten(type)) {
+    case wkbPoint:
+        return GeometryType::Point;
+    case wkbMultiPoint:
+        return GeometryType::Multipoint;
+    case wkbLineString:
+    case wkbMultiLineString:
+    case wkbCircularString:
+    case wkbCompoundCurve:
+    case wkbMultiCurve:
+        return GeometryType::Polyline;
+    case wkbPolygon:
+    case wkbMultiPolygon:
+    case wkbCurvePolygon:
+    case wkbMultiSurface:
+        return GeometryType::Polygon;
+    default:
+        return GeometryType::Null;
+    }
+}
+
+std::string NonEmpty(const char* text, const char* fallback) {
+    return text != nullptr && *text != '\0' ? std::string(text) : std::string(fallback);
+}
+
+Plan MakePlan(OGRLayerH layer, std::string_view oid_field) {
+    Plan plan;
+    const std::string fid_column = NonEmpty(OGR_L_GetFIDColumn(layer), "");
+    const std::string oid_name = !oid_field.empty() ? std::string(oid_field) : NonEmpty(fid_column.c_str(), "FID");
+    plan.fields.push_back({oid_name, oid_name, FieldType::OID});
+    // GDAL names the id column of a layer without one "OGC_FID" in its Arrow stream.
+    plan.targets.push_back({Source::ObjectId, -1, OFTInteger64, NonEmpty(fid_column.c_str(), "OGC_FID")});
+
+    OGRFeatureDefnH definition = OGR_L_GetLayerDefn(layer);
+    plan.has_geometry = OGR_FD_GetGeomFieldCount(definition) > 0 && OGR_L_GetGeomType(layer) != wkbNone;
+    if (plan.has_geometry) {
+        const char* column = OGR_L_GetGeometryColumn(layer);
+        plan.shape_field = NonEmpty(column, "Shape");
+        plan.fields.push_back({plan.shape_field, plan.shape_field, FieldType::Geometry});
+        plan.targets.push_back({Source::Shape, -1, OFTBinary, NonEmpty(column, "wkb_geometry")});
+    }
+    for (int i = 0; i < OGR_FD_GetFieldCount(definition); ++i) {
+        OGRFieldDefnH field = OGR_FD_GetFieldDefn(definition, i);
+        const std::string name = OGR_Fld_GetNameRef(field);
+        const std::string alias = NonEmpty(OGR_Fld_GetAlternativeNameRef(field), name.c_str());
+        plan.fields.push_back({name, alias, HostType(OGR_Fld_GetType(field), OGR_Fld_GetSubType(field))});
+        plan.targets.push_back({Source::Attribute, i, OGR_Fld_GetType(field), name});
+    }
+    return plan;
+}
+
+struct Output {
+    std::shared_ptr<ColumnTable> table;
+    std::shared_ptr<GeometryColumn> shapes;
+};
+
+Output EmptyOutput(OGRLayerH layer, const Plan& plan) {
+    Output output;
+    output.table = std::make_shared<ColumnTable>(OGR_L_GetName(layer));
+    const GIntBig count = OGR_L_GetFeatureCount(layer, FALSE);
+    for (const Field& field : plan.fields) {
+        Column& column = output.table->AddField(field);
+        if (count > 0) {
+            column.Reserve(static_cast<size_t>(count));
+        }
+    }
+    if (plan.has_geometry) {
+        output.shapes = std::make_shared<GeometryColumn>();
+        output.shapes->Type = HostShapeType(OGR_L_GetGeomType(layer));
+        if (OGRSpatialReferenceH srs = OGR_L_GetSpatialRef(layer)) {
+            char* wkt = nullptr;
+            if (OSRExportToWkt(srs, &wkt) == OGRERR_NONE && wkt != nullptr) {
+                output.shapes->SpatialReference = wkt;
+            }
+            CPLFree(wkt);
+        }
+    }
+    return output;
+}
+
+std::string StreamError(ArrowArrayStream& stream, const char* what) {
+    const char* message = stream.get_last_error != nullptr ? stream.get_last_error(&stream) : nullptr;
+    return std::string(what) + (message != nullptr && *message != '\0' ? std::string(": ") + message : "");
+}
+
+void ReadArrowBatches(OGRLayerH layer, const Plan& plan, Output& output) {
+    ArrowOwner<ArrowArrayStream> stream;
+    const char* options[] = {"INCLUDE_FID=YES", nullptr};
+    OGR_L_ResetReading(layer);
+    if (!OGR_L_GetArrowStream(layer, &stream.value, const_cast<char**>(options))) {
+        throw ArrowUnavailable("GDAL offers no Arrow stream for the layer");
+    }
+    ArrowOwner<ArrowSchema> schema;
+    if (stream.value.get_schema(&stream.value, &schema.value) != 0) {
+        throw ArrowUnavailable(StreamError(stream.value, "the Arrow schema cannot be read"));
+    }
+    if (std::string_view(schema.value.format) != "+s") {
+        throw ArrowUnavailable("the Arrow stream does not hold records");
+    }
+
+    // The stream's column of each field of the plan.
+    std::vector<int64_t> children;
+    for (size_t i = 0; i < plan.targets.size(); ++i) {
+        const Target& target = plan.targets[i];
+        int64_t found = -1;
+        for (int64_t child = 0; child < schema.value.n_children && found < 0; ++child) {
+            const char* name = schema.value.children[child]->name;
+            if (name != nullptr && target.arrow_name == name) {
+                found = child;
+            }
+        }
+        if (found < 0) {
+            throw ArrowUnavailable("the Arrow stream has no column '" + target.arrow_name + "'");
+        }
+        const char* format = schema.value.children[found]->format;
+        if (!ArrowFormatSuits(format != nullptr ? format : "", plan.fields[i].Type)) {
+            throw ArrowUnavailable("the Arrow column '" + target.arrow_name + "' has the unsupported type '" +
+                                   (format != nullptr ? format : "") + "'");
+        }
+        children.push_back(found);
+    }
+
+    for (;;) {
+        ArrowOwner<ArrowArray> batch;
+        if (stream.value.get_next(&stream.value, &batch.value) != 0) {
+            platform::RaiseError(platform::error::kPathFileAccess,
+                                 StreamError(stream.value, "The layer's rows cannot be read"));
+        }
+        if (batch.value.release == nullptr) {
+            break; // end of the stream
+        }
+        if (batch.value.n_children != schema.value.n_children) {
+            throw ArrowUnavailable("an Arrow batch does not match its schema");
+        }
+        for (size_t i = 0; i < plan.targets.size(); ++i) {
+            const ArrowSchema& child_schema = *schema.value.children[children[i]];
+            const ArrowArray& child = *batch.value.children[children[i]];
+            AppendArrowColumn(child_schema, child, batch.value.offset, batch.value.length, output.table->ColumnAt(i));
+            if (plan.targets[i].source == Source::Shape) {
+                AppendArrowShapes(child_schema, child, batch.value.offset, batch.value.length, *output.shapes);
+            }
+        }
+    }
+}
+
+void AppendFeatureShape(OGRFeatureH feature, Column& column, GeometryColumn& shapes, std::vector<uint8_t>& wkb) {
+    OGRGeometryH geometry = OGR_F_GetGeometryRef(feature);
+    if (geometry == nullptr) {
+        column.AppendNull();
+        shapes.EndFeature();
+        return;
+    }
+    // Curves are drawn as the line strings that approximate them.
+    OGRGeometryH linear = nullptr;
+    if (OGR_G_HasCurveGeometry(geometry, TRUE)) {
+        linear = OGR_G_GetLinearGeometry(geometry, 0.0, nullptr);
+        geometry = linear;
+    }
+    wkb.resize(static_cast<size_t>(OGR_G_WkbSizeEx(geometry)));
+    const OGRErr exported = OGR_G_ExportToIsoWkb(geometry, wkbNDR, wkb.data());
+    if (linear != nullptr) {
+        OGR_G_DestroyGeometry(linear);
+    }
+    if (exported != OGRERR_NONE) {
+        platform::RaiseError(platform::error::kTypeMismatch, "A shape cannot be converted to well-known binary.");
+    }
+    AppendWkbShape(shapes, std::span<const uint8_t>(wkb));
+    column.AppendNonNull();
+}
+
+void AppendFeatureValue(OGRFeatureH feature, const Target& target, Column& column) {
+    const int index = target.ogr_index;
+    if (!OGR_F_IsFieldSetAndNotNull(feature, index)) {
+        column.AppendNull();
+        return;
+    }
+    switch (target.ogr_type) {
+    case OFTInteger:
+        AppendWholeNumber(column, OGR_F_GetFieldAsInteger(feature, index));
+        return;
+    case OFTInteger64:
+        AppendWholeNumber(column, OGR_F_GetFieldAsInteger64(feature, index));
+        return;
+    case OFTReal:
+        AppendRealNumber(column, OGR_F_GetFieldAsDouble(feature, index));
+        return;
+    case OFTDate:
+    case OFTDateTime:
+    case OFTTime: {
+        int year = 1970, month = 1, day = 1, hour = 0, minute = 0, zone = 0;
+        float second = 0.0F;
+        OGR_F_GetFieldAsDateTimeEx(feature, index, &year, &month, &day, &hour, &minute, &second, &zone);
+        if (target.ogr_type == OFTTime) {
+            column.AppendText(TimeOfDayText(UnixMillisecondsFromParts(1970, 1, 1, hour, minute, second)));
+        } else {
+            column.AppendReal(
+                OleDateFromUnixMilliseconds(UnixMillisecondsFromParts(year, month, day, hour, minute, second)));
+        }
+        return;
+    }
+    case OFTBinary:
+        column.AppendNonNull();
+        return;
+    default:
+        column.AppendText(OGR_F_GetFieldAsString(feature, index));
+        return;
+    }
+}
+
+void ReadFeatures(OGRLayerH layer, const Plan& plan, Output& output, const GdalErrorTrap& trap) {
+    std::vector<uint8_t> wkb;
+    OGR_L_ResetReading(layer);
+    CPLErrorReset();
+    while (FeatureHandle feature{OGR_L_GetNextFeature(layer)}) {
+        for (size_t i = 0; i < plan.targets.size(); ++i) {
+            const Target& target = plan.targets[i];
+            Column& column = output.table->ColumnAt(i);
+            switch (target.source) {
+            case Source::ObjectId:
+                AppendWholeNumber(column, OGR_F_GetFID(feature.get()));
+                break;
+            case Source::Shape:
+                AppendFeatureShape(feature.get(), column, *output.shapes, wkb);
+                break;
+            case Source::Attribute:
+                AppendFeatureValue(feature.get(), target, column);
+                break;
+            }
+        }
+    }
+    // A reading error ends the loop early; a part of the layer must not pass for all of it.
+    if (CPLGetLastErrorType() == CE_Failure || CPLGetLastErrorType() == CE_Fatal) {
+        trap.Raise(platform::error::kPathFileAccess, "The layer's rows cannot be read");
+    }
+}
+
+} // namespace
+
+LayerContents ReadLayer(const std::string& path, std::string_view layer_name, std::string_view oid_field,
+                        ReadMethod method) {
+    RegisterGdalDrivers();
+    GdalErrorTrap trap;
+    std::error_code ignored;
+    if (!std::filesystem::exists(path, ignored)) {
+        platform::RaiseError(platform::error::kFileNotFound, "File not found: '" + path + "'.");
+    }
+    DatasetHandle dataset{
+        GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr, nullptr, nullptr)};
+    if (!dataset) {
+        trap.Raise(platform::error::kPathFileAccess, "Cannot open '" + path + "'");
+    }
+    OGRLayerH layer = layer_name.empty() ? GDALDatasetGetLayer(dataset.get(), 0)
+                                         : GDALDatasetGetLayerByName(dataset.get(), std::string(layer_name).c_str());
+    if (layer == nullptr) {
+        platform::RaiseError(platform::error::kInvalidProcedureCall,
+                             "The layer '" + std::string(layer_name) + "' is not in '" + path + "'.");
+    }
+
+    const Plan plan = MakePlan(layer, oid_field);
+    Output output;
+    ReadMethod used = method;
+    if (method != ReadMethod::Features) {
+        try {
+            output = EmptyOutput(layer, plan);
+            ReadArrowBatches(layer, plan, output);
+            used = ReadMethod::Arrow;
+        } catch (const ArrowUnavailable& unavailable) {
+            if (method == ReadMethod::Arrow) {
+                platform::RaiseError(platform::error::kNotSupported, "The layer cannot be read in Arrow batches: " +
+                                                                         std::string(unavailable.what()) + ".");
+            }
+            used = ReadMethod::Features;
+        } catch (const platform::AutomationError&) {
+            // Rows the batches could not carry (curves, for one) may still be read one by one.
+            if (method == ReadMethod::Arrow) {
+                throw;
+            }
+            used = ReadMethod::Features;
+        }
+    }
+    if (used == ReadMethod::Features) {
+        output = EmptyOutput(layer, plan);
+        ReadFeatures(layer, plan, output, trap);
+    }
+
+    LayerContents contents;
+    contents.Data = std::move(output.table);
+    contents.Shapes = std::move(output.shapes);
+    contents.ShapeFieldName = plan.shape_field;
+    contents.Method = used;
+    return contents;
+}
+
+} // namespace chronova::gis

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "gis/data/column_table.h"
+#include "gis/data/geometry_column.h"
+
+namespace chronova::gis {
+
+/// How a layer's rows are taken from GDAL.
+enum class ReadMethod {
+    Automatic, ///< in Arrow batches, or feature by feature when the layer cannot be read in batches
+    Arrow,     ///< in Arrow batches only; raises when that is not possible
+    Features,  ///< one feature at a time
+};
+
+/// All of one layer, read into memory.
+struct LayerContents {
+    /// The attribute table: the object id field first, then the shape field (when there is one), then the layer's
+    /// fields in their stored order.
+    std::shared_ptr<const ColumnTable> Data;
+    /// The shapes in row order; null for a table without geometry.
+    std::shared_ptr<const GeometryColumn> Shapes;
+    /// The name of the shape field in Data; "" without geometry.
+    std::string ShapeFieldName;
+    /// The way the rows were actually read.
+    ReadMethod Method = ReadMethod::Features;
+};
+
+/// Reads a whole layer of a vector file (a shapefile, a dBASE table, a GeoPackage) in one pass. An empty layer
+/// name takes the file's first layer. The object id field is named oid_field, or after the layer's own id column
+/// when oid_field is empty ("FID" when the layer has none). Field types become the host's codes: 16-bit integers
+/// SmallInteger, other integers Integer, 64-bit integers Double, 32-bit reals Single, reals Double, texts String,
+/// dates and date-times Date (OLE serial, local time), times of day String, binaries Blob. Raises an
+/// AutomationError with GDAL's message when the file or the layer cannot be read.
+LayerContents ReadLayer(const std::string& path, std::string_view layer_name, std::string_view oid_field,
+                        ReadMethod method = ReadMethod::Automatic);
+
+} // namespace chronova::gis

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "gis/data/column_table.h"
+#include "gis/data/row_ids.h"
+
+namespace chronova::gis {
+
+namespace sql {
+struct Node;
+} // namespace sql
+
+/// A where clause of the host's SQL dialect, parsed once and run against tables:
+/// comparisons = <> < <= > >=, AND, OR, NOT, parentheses, IN, BETWEEN, LIKE, IS [NOT] NULL; literals are
+/// numbers, 'text' (a doubled quote inside stands for one quote) and #date# in any form the date conversion
+/// reads. A date literal against a numeric field compares with the date's OLE serial.
+class WhereClause {
+public:
+    /// The empty clause, which lets every row through.
+    WhereClause();
+    /// Parses a clause; blank text is the empty clause. Raises an AutomationError whose description names
+    /// the position and what was expected when the text does not parse.
+    static WhereClause Parse(std::string_view text);
+
+    bool IsEmpty() const noexcept { return root_ == nullptr; }
+    const std::string& Text() const noexcept { return text_; }
+
+    /// The rows of the table the clause lets through, ascending. Comparisons of a field with a literal
+    /// (alone, or under AND / OR) are answered from the column's sorted index; the rest is evaluated row by
+    /// row. Raises an AutomationError when a field is not in the table or a literal does not suit its field.
+    RowIds Select(const ColumnTable& table) const;
+    /// Whether one row passes; same errors as Select.
+    bool Matches(const ColumnTable& table, size_t row) const;
+
+private:
+    std::string text_;
+    std::shared_ptr<const sql::Node> root_;
+};
+
+} // namespace chronova::gis

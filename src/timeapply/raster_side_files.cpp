@@ -1,0 +1,92 @@
+#include "timeapply/raster_side_files.h"
+
+#include <cmath>
+#include <limits>
+#include <pugixml.hpp>
+
+#include "platform/atomic_file.h"
+#include "platform/automation_error.h"
+#include "platform/conversions.h"
+
+namespace chronova {
+
+namespace {
+
+// The classic print form of a number: a sign place (blank when not negative) and one blank after.
+std::string PrintedNumber(int32_t value) {
+    return (value >= 0 ? " " : "") + std::to_string(value) + " ";
+}
+
+// Tolerant text-to-long: leading number of the line, blanks ignored; out-of-range values saturate.
+int32_t LineToLong(const std::string& line) {
+    const double value = std::nearbyint(platform::Val(line));
+    if (!(value >= std::numeric_limits<int32_t>::min())) {
+        return std::numeric_limits<int32_t>::min();
+    }
+    if (!(value <= std::numeric_limits<int32_t>::max())) {
+        return std::numeric_limits<int32_t>::max();
+    }
+    return static_cast<int32_t>(value);
+}
+
+} // namespace
+
+std::optional<std::vector<std::string>> ReadRasterStepList(const std::string& path) {
+    const platform::FileContents contents = platform::ReadWholeFile(path);
+    if (contents.missing || !contents.error.empty()) {
+        return std::nullopt;
+    }
+    return ParseRasterStepList(contents.data);
+}
+
+std::optional<std::vector<std::string>> ParseRasterStepList(std::string_view xml) {
+    pugi::xml_document document;
+    if (!document.load_buffer(xml.data(), xml.size())) {
+        return std::nullopt;
+    }
+    std::vector<std::string> steps;
+    for (const pugi::xpath_node& node : document.select_nodes("//timestep")) {
+        steps.emplace_back(node.node().text().get());
+    }
+    return steps;
+}
+
+void WriteRasterSettings(const std::string& path, const RasterSettings& settings) {
+    const std::string text = PrintedNumber(settings.StartTime) + "\r\n" + PrintedNumber(settings.Interval) + "\r\n" +
+                             settings.IntervalUnits + "\r\n";
+    const platform::FileResult result = platform::WriteFileAtomically(path, text);
+    if (!result.Ok()) {
+        platform::RaiseError(platform::error::kPathFileAccess, result.error);
+    }
+}
+
+std::optional<RasterSettings> ReadRasterSettings(const std::string& path) {
+    const platform::FileContents contents = platform::ReadWholeFile(path, 4096);
+    if (contents.missing || !contents.error.empty()) {
+        return std::nullopt;
+    }
+    return ParseRasterSettings(contents.data);
+}
+
+std::optional<RasterSettings> ParseRasterSettings(std::string_view text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size() && lines.size() < 3) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        std::string line(text.substr(start, end - start));
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    if (lines.size() < 3) {
+        return std::nullopt;
+    }
+    return RasterSettings{LineToLong(lines[0]), LineToLong(lines[1]), lines[2]};
+}
+
+} // namespace chronova

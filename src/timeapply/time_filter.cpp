@@ -1,0 +1,177 @@
+#include <memory>
+#include <string>
+
+#include "datetime/mod_date_time.h"
+#include "gis/layers/feature_layer.h"
+#include "host/error_handling.h"
+#include "platform/conversions.h"
+#include "platform/text.h"
+#include "registry/globals.h"
+#include "registry/i_time_layer.h"
+#include "registry/layer_data.h"
+#include "registry/time_lookup.h"
+#include "timeapply/arc_objects.h"
+#include "timeapply/host_view.h"
+#include "timeapply/mod_layers.h"
+#include "timeapply/step_literal.h"
+
+namespace chronova::modLayers {
+
+namespace {
+
+constexpr std::string_view kModule = "modLayers";
+using ErrorHandling::Trap;
+using ErrorHandling::TrapKind;
+
+// The layer's feature layer when it can take a definition expression on a feature class.
+std::shared_ptr<gis::FeatureLayer> FilterableFeatureLayer(const LayerData& record) {
+    auto layer = std::dynamic_pointer_cast<gis::FeatureLayer>(record.TheLayer);
+    return layer && layer->FeatureClass() ? layer : nullptr;
+}
+
+// Writes the step into the layer's name, or strips a step written earlier.
+void LabelLayerName(gis::ILayer& layer, const platform::Variant& step) {
+    const std::string name = layer.Name();
+    const long pos = platform::InStr(name, "[");
+    if (g_bFillGaps && g_bUpdateTOC) {
+        DebugOut("modLayers g_bFillGaps is True");
+        const std::string base = pos == 0 ? name : platform::Left(name, pos - 1);
+        layer.Name(platform::Trim(base) + " [" + platform::CStr(step) + "]");
+    } else if (pos > 0) {
+        layer.Name(platform::Trim(platform::Left(name, pos - 1)));
+    }
+}
+
+} // namespace
+
+bool UpdateLayer(LayerData& pLayerData, platform::Date dteCurrentTime) {
+    bool result = false;
+    Trap("UpdateLayer", kModule, TrapKind::Inner, [&] {
+        platform::Variant step;
+        if (!GetCurrentTimeByLayer(&pLayerData, dteCurrentTime, step)) {
+            return;
+        }
+        if (pLayerData.IncludesTimeSteps) {
+            SelectLayerFeaturesByTimeStep(pLayerData, step);
+        } else if (pLayerData.IsRasterLayer) {
+            SelectRasterBandByTimeStep(pLayerData, step);
+        } else if (pLayerData.IsWMSLayer) {
+            SelectWMSLayerByTimeStep(pLayerData, step);
+        } else if (pLayerData.isJoined) {
+            JoinLayerFeaturesByTimeStep(pLayerData, step);
+        } else {
+            SelectLayerFeaturesByTimeStep(pLayerData, step);
+        }
+
+        if (pLayerData.IsVectorized && !pLayerData.VectorsApplied) {
+            const std::string prefix = pLayerData.sqlTable.empty() ? std::string() : pLayerData.sqlTable + ".";
+            if (!pLayerData.IsTimeLayer) {
+                ArcObjects::ApplyGraduatedCharacterSymbolRenderer(
+                    std::dynamic_pointer_cast<gis::FeatureLayer>(pLayerData.TheLayer), pLayerData.VectorFont,
+                    pLayerData.VectorChar, prefix + pLayerData.SpeedField, prefix + pLayerData.DirectionField, 5,
+                    pLayerData.MinRange, pLayerData.MaxRange, pLayerData.VectorMinSize, pLayerData.VectorMaxSize);
+            }
+            pLayerData.VectorsApplied = true;
+            RefreshActiveView();
+        }
+
+        if (pLayerData.TheLayer) {
+            LabelLayerName(*pLayerData.TheLayer, step);
+        }
+        result = true;
+    });
+    return result;
+}
+
+void SelectLayerFeaturesByTimeStep(LayerData& pLayerData, const platform::Variant& vTimeStep) {
+    Trap("SelectLayerFeaturesByTimeStep", kModule, TrapKind::Inner, [&] {
+        if (auto time_layer = std::dynamic_pointer_cast<ITimeLayer>(pLayerData.TheLayer)) {
+            if (time_layer->TimeStepCount() > 0) {
+                time_layer->ShowPrevious(pLayerData.IncludePreviousSteps);
+                time_layer->CurrentTimeStep(vTimeStep);
+            }
+            return;
+        }
+        auto layer = FilterableFeatureLayer(pLayerData);
+        if (!layer) {
+            return;
+        }
+        const std::string op = pLayerData.IncludePreviousSteps ? " <= " : " = ";
+        if (auto literal = StepLiteral(pLayerData.TimeFieldType, vTimeStep)) {
+            layer->DefinitionExpression(pLayerData.TimeStepField + op + *literal);
+        }
+    });
+}
+
+void SelectWMSLayerByTimeStep(LayerData& /*pLayerData*/, const platform::Variant& /*vTimeStep*/) {}
+
+void HideLayer(LayerData& pLayerData) {
+    Trap("HideLayer", kModule, TrapKind::Inner, [&] {
+        const platform::Variant no_step_date = platform::Date(-1.0);
+        if (pLayerData.IsShapefile || pLayerData.IsTimeLayer) {
+            platform::Variant hide_value;
+            switch (pLayerData.TimeFieldType) {
+            case 1:
+                hide_value = no_step_date;
+                break;
+            case 2:
+            case 3:
+                hide_value = std::string();
+                break;
+            case 4:
+                hide_value = int32_t{-1};
+                break;
+            case 5:
+                hide_value = -1.0;
+                break;
+            default:
+                break;
+            }
+            SelectLayerFeaturesByTimeStep(pLayerData, hide_value);
+        } else if (pLayerData.IsRasterLayer) {
+            SelectRasterBandByTimeStep(pLayerData, no_step_date);
+        } else {
+            DebugOut("Hide Feature data");
+            if (pLayerData.isJoined) {
+                JoinLayerFeaturesByTimeStep(pLayerData, no_step_date);
+            } else {
+                SelectLayerFeaturesByTimeStep(pLayerData, no_step_date);
+            }
+        }
+    });
+}
+
+void UnselectLayer(LayerData& pLayerData) {
+    Trap("UnselectLayer", kModule, TrapKind::Inner, [&] {
+        if (pLayerData.IncludesTimeSteps) {
+            UnselectLayerFeatures(pLayerData);
+        } else if (pLayerData.isJoined) {
+            UnjoinLayerFeatures(pLayerData);
+        } else {
+            UnselectLayerFeatures(pLayerData);
+        }
+        if (pLayerData.IsVectorized && pLayerData.VectorsApplied) {
+            if (!pLayerData.IsTimeLayer) {
+                ArcObjects::ApplySimpleRenderer(std::dynamic_pointer_cast<gis::FeatureLayer>(pLayerData.TheLayer));
+            }
+            pLayerData.VectorsApplied = false;
+            RefreshActiveView();
+        }
+    });
+}
+
+void UnselectLayerFeatures(LayerData& pLayerData) {
+    Trap("UnselectLayerFeatures", kModule, TrapKind::Inner, [&] {
+        if (auto time_layer = std::dynamic_pointer_cast<ITimeLayer>(pLayerData.TheLayer)) {
+            if (time_layer->TimeStepCount() > 0) {
+                time_layer->CurrentTimeStep(pLayerData.TimeSteps(1));
+            }
+            return;
+        }
+        if (auto layer = FilterableFeatureLayer(pLayerData)) {
+            layer->DefinitionExpression(std::string());
+        }
+    });
+}
+
+} // namespace chronova::modLayers

@@ -1,0 +1,332 @@
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "datetime/mod_date_time.h"
+#include "gis/data/statistics.h"
+#include "gis/data/table.h"
+#include "gis/layers/feature_layer.h"
+#include "gis/layers/raster_layer.h"
+#include "gis/layers/wms_map_layer.h"
+#include "host/error_handling.h"
+#include "platform/conversions.h"
+#include "registry/globals.h"
+#include "registry/i_time_layer.h"
+#include "registry/layer_data.h"
+#include "timeapply/arc_objects.h"
+#include "timeapply/mod_layers.h"
+#include "timeapply/raster_side_files.h"
+
+namespace chronova::ArcObjects {
+
+namespace {
+
+constexpr std::string_view kModule = "ArcObjects";
+using ErrorHandling::Trap;
+using ErrorHandling::TrapKind;
+
+int32_t UnitMinutes(const std::string& units) {
+    if (units == "d") {
+        return 1440;
+    }
+    if (units == "h") {
+        return 60;
+    }
+    return 1;
+}
+
+// Band steps: texts of the "xml" step list when it has any timestep element, else start plus whole intervals.
+void CollectRasterSteps(LayerData& record, gis::RasterLayer& layer) {
+    record.TimeFieldType = 2;
+    const int32_t bands = layer.BandCount();
+    std::string step_list_path = record.Path;
+    modLayers::ChangeExtension(step_list_path, "xml");
+    const auto texts = ReadRasterStepList(step_list_path);
+    const bool use_list = texts && !texts->empty();
+    const int64_t step_minutes = int64_t{record.RasterInterval} * UnitMinutes(record.RasterIntervalUnits);
+    for (int32_t band = 1; band <= bands; ++band) {
+        if (use_list) {
+            if (static_cast<size_t>(band) > texts->size()) {
+                platform::RaiseError(platform::error::kSubscriptOutOfRange, "The step list " + step_list_path +
+                                                                                " has no timestep element for band " +
+                                                                                std::to_string(band) + ".");
+            }
+            record.TimeSteps(band, platform::Variant((*texts)[static_cast<size_t>(band - 1)]));
+        } else {
+            const int64_t minutes = int64_t{record.RasterStartTime} + (band - 1) * step_minutes;
+            if (minutes < INT32_MIN || minutes > INT32_MAX) {
+                platform::RaiseError(platform::error::kOverflow);
+            }
+            record.TimeSteps(band, platform::Variant(modDateTime::MinutesToDate(static_cast<int32_t>(minutes))));
+        }
+    }
+}
+
+// 49 hourly steps centred on the current local hour.
+void CollectWmsSteps(LayerData& record) {
+    record.TimeFieldType = 2;
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm local{};
+    localtime_r(&now, &local);
+    const int32_t hour_minutes =
+        modDateTime::PartsToMinutes(static_cast<int16_t>(local.tm_year + 1900), static_cast<int16_t>(local.tm_mon + 1),
+                                    static_cast<int16_t>(local.tm_mday), static_cast<int16_t>(local.tm_hour), 0);
+    for (int32_t k = -24; k <= 24; ++k) {
+        record.TimeSteps(k + 25, platform::Variant(modDateTime::MinutesToDate(hour_minutes + k * 60)));
+    }
+}
+
+void CollectCustomSteps(LayerData& record, ITimeLayer& layer) {
+    const int32_t count = layer.TimeStepCount();
+    platform::Variant last;
+    for (int32_t i = 1; i <= count; ++i) {
+        last = layer.TimeStep(i);
+        record.TimeSteps(i, last);
+    }
+    switch (last.Type()) {
+    case platform::VarType::Long:
+        record.TimeFieldType = 4;
+        break;
+    case platform::VarType::Double:
+        record.TimeFieldType = 5;
+        break;
+    case platform::VarType::Date:
+        record.TimeFieldType = 1;
+        break;
+    case platform::VarType::String:
+        record.TimeFieldType = 2;
+        break;
+    default:
+        break;
+    }
+}
+
+// The distinct values of the time field, from the feature class or from the join table of its workspace.
+bool CollectFeatureSteps(LayerData& record, gis::FeatureLayer& layer) {
+    const auto feature_class = layer.FeatureClass();
+    if (!feature_class) {
+        return false;
+    }
+    std::shared_ptr<gis::ITable> table;
+    if (record.IncludesTimeSteps) {
+        table = feature_class;
+    } else {
+        if (record.JoinTable.empty()) {
+            return false;
+        }
+        auto workspace = std::dynamic_pointer_cast<gis::IFeatureWorkspace>(feature_class->Workspace());
+        if (!workspace) {
+            return true; // no steps: reading the first step reports the error
+        }
+        table = workspace->OpenTable(record.JoinTable);
+    }
+    if (!table || table->RowCount() == 0) {
+        return false;
+    }
+    const int32_t field = table->FindField(record.TimeStepField);
+    if (field < 0) {
+        return false;
+    }
+    switch (table->Fields()[static_cast<size_t>(field)].Type) {
+    case gis::FieldType::Integer:
+        record.TimeFieldType = 4;
+        break;
+    case gis::FieldType::Double:
+        record.TimeFieldType = 5;
+        break;
+    case gis::FieldType::String:
+        record.TimeFieldType = 2;
+        break;
+    case gis::FieldType::Date:
+        record.TimeFieldType = 1;
+        break;
+    default:
+        return false;
+    }
+    int32_t position = 0;
+    for (const platform::Variant& value : gis::UniqueValues(table->Search(), record.TimeStepField)) {
+        record.TimeSteps(++position, value);
+    }
+    return true;
+}
+
+// A step's minute count by the layer's TimeFieldType.
+int32_t StepMinutes(int16_t time_field_type, const platform::Variant& step) {
+    switch (time_field_type) {
+    case 2:
+        return modDateTime::DateToMinutes(platform::CDate(step));
+    case 3:
+        return modDateTime::DTGToMinutes(platform::CStr(step));
+    case 4:
+        return platform::CLng(step);
+    default:
+        return modDateTime::DateToMinutes(platform::CDate(step));
+    }
+}
+
+// Adds the layer's steps to the shared list of distinct steps; returns the list's highest index.
+int32_t AddUniqueTimes(LayerData& record) {
+    auto& times = g_dteUniqueTimes;
+    std::set<double> present;
+    for (const platform::Date& date : times) {
+        present.insert(date.Linear());
+    }
+    const int32_t count = record.TimeStepsCount();
+    for (int32_t i = 1; i <= count; ++i) {
+        const platform::Date step = record.TimeStepsAsDate(i);
+        if (times.front().Serial() == 0.0) {
+            present.erase(times.front().Linear());
+            times.front() = step;
+            present.insert(step.Linear());
+        } else if (present.insert(step.Linear()).second) {
+            times.push_back(step);
+        }
+    }
+    const auto highest = static_cast<int32_t>(times.size()) - 1;
+    if (highest >= 1) {
+        std::sort(times.begin(), times.end());
+    }
+    return highest;
+}
+
+// The smallest gap of at least one minute between consecutive steps; 0 when there is none.
+int32_t SmallestGap(LayerData& record) {
+    int32_t interval = 0;
+    const int32_t count = record.TimeStepsCount();
+    int32_t previous = 0;
+    for (int32_t i = 1; i <= count; ++i) {
+        const int32_t minutes = modDateTime::DateToMinutes(record.TimeStepsAsDate(i));
+        if (i > 1) {
+            const int32_t gap = minutes - previous;
+            if (gap >= 1 && (interval == 0 || gap < interval)) {
+                interval = gap;
+            }
+        }
+        previous = minutes;
+    }
+    return interval;
+}
+
+} // namespace
+
+bool RetrieveTimeInfo(LayerData* pLayerData) {
+    bool result = false;
+    Trap("RetrieveTimeInfo", kModule, TrapKind::Inner, [&] {
+        if (pLayerData == nullptr || !pLayerData->TheLayer || pLayerData->TimeStepField.empty()) {
+            return;
+        }
+        LayerData& record = *pLayerData;
+        const auto& layer = record.TheLayer;
+        auto raster = std::dynamic_pointer_cast<gis::RasterLayer>(layer);
+        auto custom = std::dynamic_pointer_cast<ITimeLayer>(layer);
+        auto feature = std::dynamic_pointer_cast<gis::FeatureLayer>(layer);
+        const bool is_wms = std::dynamic_pointer_cast<gis::WmsMapLayer>(layer) != nullptr;
+        if (!raster && !custom && !feature && !is_wms) {
+            return;
+        }
+
+        // A rebuild starts from scratch, so steps the data no longer has do not linger.
+        record.TimeStepsClear();
+        if (record.IsRasterLayer) {
+            if (!raster) {
+                return;
+            }
+            CollectRasterSteps(record, *raster);
+        } else if (record.IsWMSLayer) {
+            CollectWmsSteps(record);
+        } else if (record.IsTimeLayer) {
+            if (!custom) {
+                return;
+            }
+            CollectCustomSteps(record, *custom);
+        } else if (!feature || !CollectFeatureSteps(record, *feature)) {
+            return;
+        }
+
+        // Start and finish; a first text step that is a date-time group makes the layer a DTG layer.
+        const platform::Variant first = record.TimeSteps(1);
+        if (record.TimeFieldType == 2 && modDateTime::IsDTG(platform::CStr(first))) {
+            record.TimeFieldType = 3;
+        }
+        record.StartTime = StepMinutes(record.TimeFieldType, first);
+        record.FinishTime = StepMinutes(record.TimeFieldType, record.TimeSteps(record.TimeStepsCount()));
+
+        const bool unique_points = g_iDisplayType == 1 && !g_dteUniqueTimes.empty();
+        record.Interval = unique_points ? AddUniqueTimes(record) : SmallestGap(record);
+        result = true;
+    });
+    return result;
+}
+
+bool RetrieveTimeStep(LayerData* pLayerData, platform::Date dteTime, platform::Variant& vTimeStep) {
+    bool result = false;
+    Trap("RetrieveTimeStep", kModule, TrapKind::Inner, [&] {
+        if (pLayerData == nullptr) {
+            return;
+        }
+        LayerData& record = *pLayerData;
+        const int32_t minutes = modDateTime::DateToMinutes(dteTime);
+        if (minutes < record.StartTime || record.TimeStepsCount() == 0) {
+            return;
+        }
+        bool shows_previous = false;
+        if (record.IsTimeLayer) {
+            auto custom = std::dynamic_pointer_cast<ITimeLayer>(record.TheLayer);
+            shows_previous = record.IncludePreviousSteps || (custom && custom->ShowPrevious());
+        }
+        if (!shows_previous && record.FinishTime < minutes) {
+            return;
+        }
+        vTimeStep = record.FindPrevTimeStep(dteTime);
+        result = true;
+    });
+    return result;
+}
+
+void LoadRangeMinMax(LayerData* pLayerData, const std::string& sField) {
+    Trap("LoadRangeMinMax", kModule, TrapKind::Inner, [&] {
+        if (pLayerData == nullptr) {
+            return;
+        }
+        LayerData& record = *pLayerData;
+        record.MinRange = 0.0;
+        record.MaxRange = 1.0;
+        auto layer = std::dynamic_pointer_cast<gis::FeatureLayer>(record.TheLayer);
+        if (sField.empty() || !layer || !layer->FeatureClass()) {
+            return;
+        }
+        std::shared_ptr<gis::ITable> table = layer->FeatureClass();
+        if (record.isJoined) {
+            auto workspace = std::dynamic_pointer_cast<gis::IFeatureWorkspace>(layer->FeatureClass()->Workspace());
+            if (record.JoinTable.empty() || !workspace) {
+                return;
+            }
+            table = workspace->OpenTable(record.JoinTable);
+        }
+        const int32_t field = table ? table->FindField(sField) : -1;
+        if (field < 0) {
+            return;
+        }
+        switch (table->Fields()[static_cast<size_t>(field)].Type) {
+        case gis::FieldType::SmallInteger:
+        case gis::FieldType::Integer:
+        case gis::FieldType::Single:
+        case gis::FieldType::Double:
+            break;
+        default:
+            return;
+        }
+        const gis::FieldStatistics stats = gis::Statistics(table->Search(), sField);
+        if (stats.Count > 0) {
+            record.MinRange = stats.Minimum;
+            record.MaxRange = stats.Maximum;
+        }
+    });
+}
+
+} // namespace chronova::ArcObjects

@@ -1,0 +1,64 @@
+#include "gis/layers/raster_layer.h"
+
+#include <gtest/gtest.h>
+
+#include "support/error_number.h"
+
+namespace chronova::gis {
+namespace {
+
+using testing::ErrorNumberOf;
+
+// A raster that only describes itself; the layer never reads cells.
+class TestRaster : public RasterDataset {
+public:
+    explicit TestRaster(int32_t bands) : bands_(bands) {}
+    const std::string& FilePath() const override { return path_; }
+    int32_t BandCount() const override { return bands_; }
+    int32_t Width() const override { return 4; }
+    int32_t Height() const override { return 2; }
+    Envelope Extent() const override { return {10, 20, 14, 22}; }
+    std::string SpatialReference() const override { return "PROJCS[\"test\"]"; }
+    BandStatistics Statistics(int32_t) override { return {}; }
+    std::vector<float> ReadBand(int32_t) override { return std::vector<float>(8, 0.0f); }
+
+private:
+    int32_t bands_;
+    std::string path_ = "/data/rasters/steps.tif";
+};
+
+TEST(RasterLayerTest, AcceptsOnlyBandsAndLevelsThatExist) {
+    RasterLayer layer(std::make_shared<TestRaster>(3), "Temperature");
+    const std::pair<int32_t, int32_t> bands[] = {{0, 0}, {2, 0}, {3, 9}, {-1, 9}};
+    for (const auto& [band, error] : bands) {
+        EXPECT_EQ(ErrorNumberOf([&layer, index = band] { layer.RendererBandIndex(index); }), error) << band;
+    }
+    EXPECT_EQ(layer.RendererBandIndex(), 2);
+    const std::pair<int32_t, int32_t> levels[] = {{0, 0}, {100, 0}, {101, 5}, {-1, 5}};
+    for (const auto& [level, error] : levels) {
+        EXPECT_EQ(ErrorNumberOf([&layer, value = level] { layer.EffectLevel(value); }), error) << level;
+    }
+    EXPECT_EQ(layer.EffectLevel(), 100);
+    EXPECT_EQ(ErrorNumberOf([] { RasterLayer().RendererBandIndex(0); }), 0);
+}
+
+TEST(RasterLayerTest, CountsChangesOfWhatItDraws) {
+    RasterLayer layer(std::make_shared<TestRaster>(3));
+    uint64_t revision = layer.DataRevision();
+    const auto expect_change = [&](bool changed, const char* what) {
+        EXPECT_EQ(layer.DataRevision() != revision, changed) << what;
+        revision = layer.DataRevision();
+    };
+    layer.RendererBandIndex(1);
+    expect_change(true, "band");
+    layer.RendererBandIndex(1);
+    expect_change(false, "same band");
+    layer.EffectLevel(100);
+    expect_change(true, "effect level");
+    layer.Raster(std::make_shared<TestRaster>(2));
+    expect_change(true, "raster");
+    EXPECT_EQ(layer.RendererBandIndex(), 0);
+}
+
+} // namespace
+} // namespace chronova::gis

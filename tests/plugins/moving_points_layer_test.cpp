@@ -1,0 +1,117 @@
+#include "plugins/moving_points/moving_points_layer.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/locale.h"
+#include "plugins/moving_points/csv_records.h"
+#include "support/error_number.h"
+
+namespace chronova::plugins {
+namespace {
+
+using platform::Date;
+using platform::Variant;
+using testing::ErrorNumberOf;
+
+std::string ErrorText(std::string_view csv) {
+    try {
+        MovingPointsLayer::FromText(csv, "buoys.csv");
+    } catch (const platform::AutomationError& e) {
+        return e.Description();
+    }
+    return "<no error>";
+}
+
+TEST(CsvRecordsTest, SplitsQuotedFieldsAndKeepsLineNumbers) {
+    const auto records = ParseCsv("\xEF\xBB\xBF"
+                                  "a,b\r\n\n\"x, \"\"y\"\"\",\"two\nlines\"\r\nlast,\n",
+                                  "t");
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].Fields, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(records[1].Line, 3);
+    EXPECT_EQ(records[1].Fields, (std::vector<std::string>{"x, \"y\"", "two\nlines"}));
+    EXPECT_EQ(records[2].Line, 5);
+    EXPECT_EQ(records[2].Fields, (std::vector<std::string>{"last", ""}));
+}
+
+TEST(CsvRecordsTest, BadQuotingIsAnErrorNamingTheLine) {
+    EXPECT_EQ(ErrorNumberOf([] { ParseCsv("a\n\"open", "t"); }), 5);
+    try {
+        ParseCsv("a\n\"x\"y\n", "t.csv");
+        FAIL();
+    } catch (const platform::AutomationError& e) {
+        EXPECT_EQ(e.Description(), "t.csv, line 2: a closing quote must be followed by a comma or the end of the line");
+    }
+}
+
+TEST(MovingPointsLayerTest, BadFilesGiveErrorsThatSayWhatAndWhere) {
+    EXPECT_EQ(ErrorText(""), "buoys.csv, line 1: the file has no header line");
+    EXPECT_EQ(ErrorText("id,when,x,y\n"), "buoys.csv, line 1: the header must name the columns TIME, X and Y");
+    EXPECT_EQ(ErrorText("time,x,y\n3/1/2008,1\n"), "buoys.csv, line 2: expected 3 fields, found 2");
+    EXPECT_EQ(ErrorText("time,x,y\nsoon,1,2\n"), "buoys.csv, line 2: 'soon' is not a date and time");
+    EXPECT_EQ(ErrorText("time,x,y\n3/1/2008,east,2\n"), "buoys.csv, line 2: 'east' is not a number");
+    EXPECT_EQ(ErrorNumberOf([] { MovingPointsLayer::Open("/no/such/file.csv"); }), 53);
+}
+
+class MovingPointsFixture : public ::testing::Test {
+protected:
+    platform::ScopedLocale us_{"en-US"};
+    std::shared_ptr<MovingPointsLayer> layer_ = MovingPointsLayer::FromText("ID,TIME,X,Y,SPEED,DIRECTION\n"
+                                                                            "b,3/1/2008 6:00,10,20,1.5,90\n"
+                                                                            "a,3/1/2008 0:00,0,0,,\n"
+                                                                            "a,010600Z MAR 2008,1,1,2,180\n"
+                                                                            "b,3/1/2008 12:00,30,-5,0.5,270\n",
+                                                                            "buoys.csv", "Buoys");
+};
+
+TEST_F(MovingPointsFixture, StepsAreTheDistinctTimesInOrder) {
+    ASSERT_EQ(layer_->TimeStepCount(), 3);
+    EXPECT_EQ(layer_->TimeStep(1), Variant(Date::FromParts(2008, 3, 1)));
+    EXPECT_EQ(layer_->TimeStep(3), Variant(Date::FromParts(2008, 3, 1, 12, 0)));
+    EXPECT_EQ(ErrorNumberOf([&] { layer_->TimeStep(0); }), 9);
+    EXPECT_EQ(ErrorNumberOf([&] { layer_->TimeStep(4); }), 9);
+    EXPECT_EQ(layer_->Path(), "buoys.csv");
+    EXPECT_EQ(layer_->Name(), "Buoys");
+    EXPECT_EQ(layer_->AreaOfInterest(), (gis::Envelope{0, -5, 30, 20}));
+}
+
+TEST_F(MovingPointsFixture, ShowsTheCurrentStepOrEveryStepUpToIt) {
+    EXPECT_TRUE(layer_->VisiblePoints().empty());
+    layer_->CurrentTimeStep(Date::FromParts(2008, 3, 1, 6, 0));
+    ASSERT_EQ(layer_->VisiblePoints().size(), 2u);
+    for (uint32_t point : layer_->VisiblePoints()) {
+        EXPECT_EQ(layer_->Points()[point].Time, Date::FromParts(2008, 3, 1, 6, 0));
+    }
+    layer_->ShowPrevious(true);
+    EXPECT_EQ(layer_->VisiblePoints().size(), 3u);
+    layer_->CurrentTimeStep("3/1/2008 11:59 AM");
+    EXPECT_EQ(layer_->VisiblePoints().size(), 3u);
+    layer_->ShowPrevious(false);
+    EXPECT_TRUE(layer_->VisiblePoints().empty());
+    layer_->CurrentTimeStep(Variant());
+    EXPECT_TRUE(layer_->VisiblePoints().empty());
+    layer_->CurrentTimeStep(Date(-1.0));
+    EXPECT_TRUE(layer_->VisiblePoints().empty());
+}
+
+TEST_F(MovingPointsFixture, OffersItsFieldsAndVectors) {
+    ASSERT_EQ(layer_->FieldsCount(), 6);
+    std::string name;
+    int16_t type = 0;
+    layer_->Fields(2, name, type);
+    EXPECT_EQ(name, "TIME");
+    EXPECT_EQ(type, 7);
+    layer_->Fields(6, name, type);
+    EXPECT_EQ(name, "DIRECTION");
+    EXPECT_EQ(type, 5);
+    EXPECT_EQ(ErrorNumberOf([&] { layer_->Fields(7, name, type); }), 9);
+    EXPECT_TRUE(layer_->ForceVectors());
+    std::string speed, direction;
+    layer_->VectorFields(speed, direction);
+    EXPECT_EQ(speed, "SPEED");
+    EXPECT_EQ(direction, "DIRECTION");
+    EXPECT_FALSE(layer_->Points()[0].Speed.has_value());
+}
+
+} // namespace
+} // namespace chronova::plugins
