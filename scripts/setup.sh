@@ -12,7 +12,8 @@ mode=${1:-demo}
 jobs=$(nproc)
 
 # Debian packages by name. The run-time set builds the program; the rest builds and checks the tests.
-runtime_packages=(g++ cmake ninja-build pkg-config nlohmann-json3-dev libgdal-dev libpugixml-dev)
+runtime_packages=(g++ cmake ninja-build pkg-config nlohmann-json3-dev libgdal-dev libpugixml-dev qt6-base-dev libgl-dev
+    fonts-dejavu-core)
 test_packages=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format)
 
 install_packages() {

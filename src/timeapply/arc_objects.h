@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/ole_date.h"
 #include "platform/variant.h"
@@ -36,31 +35,14 @@ std::shared_ptr<gis::ITable> Create_SQLTable(const std::shared_ptr<gis::IWorkspa
                                              const std::string& sWhere, const std::string& sPrimaryKey,
                                              const std::string& sName);
 
-/// What a renderer procedure was asked to do. The drawing code turns these requests into renderers; until
-/// then they are kept so that the requests can be checked.
-struct RendererRequest {
-    std::shared_ptr<gis::FeatureLayer> Layer;
-    bool Graduated = false; ///< false: the simple renderer
-    std::string FontName;
-    int16_t CharacterIndex = 0;
-    std::string SpeedField;
-    std::string DirectionField;
-    int32_t nClasses = 0;
-    double MinValue = 0.0;
-    double MaxValue = 0.0;
-    double MinSize = 0.0;
-    double MaxSize = 0.0;
-};
-std::vector<RendererRequest>& RendererRequests();
-
-/// Draws the layer's points as character markers sized by speed in equal-interval classes and rotated by
-/// direction.
+/// Draws a point layer's features as character markers sized by speed in equal-interval classes and rotated
+/// by direction (degrees clockwise from north). Only a layer drawn with a simple renderer is changed.
 void ApplyGraduatedCharacterSymbolRenderer(const std::shared_ptr<gis::FeatureLayer>& pFeatureLayer,
                                            const std::string& sFontName, int16_t iCharacterIndex,
                                            const std::string& sSpeedField, const std::string& sDirectionField,
                                            int32_t nClasses, double dMinValue, double dMaxValue, double dMinSize,
                                            double dMaxSize);
-/// Puts a single-symbol renderer on the layer.
+/// Puts a simple renderer back on a layer, in the colour of the first class of the renderer it had.
 void ApplySimpleRenderer(const std::shared_ptr<gis::FeatureLayer>& pFeatureLayer);
 
 } // namespace chronova::ArcObjects

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <utility>
+
 #include "platform/locale.h"
 #include "plugins/moving_points/csv_records.h"
 #include "support/error_number.h"
@@ -111,6 +114,46 @@ TEST_F(MovingPointsFixture, OffersItsFieldsAndVectors) {
     EXPECT_EQ(speed, "SPEED");
     EXPECT_EQ(direction, "DIRECTION");
     EXPECT_FALSE(layer_->Points()[0].Speed.has_value());
+}
+
+// Records what a layer draws, one line per marker: kind, position, size and turn.
+class RecordingDisplay : public gis::IDisplay {
+public:
+    void DrawMarker(double x, double y, const gis::IMarkerSymbol& symbol, double extra_angle) override {
+        const bool arrow = dynamic_cast<const gis::CharacterMarkerSymbol*>(&symbol) != nullptr;
+        std::ostringstream line;
+        line << (arrow ? "arrow" : "marker") << " " << x << "," << y << " size " << symbol.Size << " turn "
+             << extra_angle;
+        lines.push_back(line.str());
+    }
+    void DrawPolyline(const double*, const double*, size_t, const gis::SimpleLineSymbol&) override {}
+    void DrawPolygon(const double*, const double*, size_t, const gis::SimpleFillSymbol&) override {}
+    gis::Envelope VisibleExtent() const override { return {}; }
+    std::vector<std::string> lines;
+};
+
+TEST_F(MovingPointsFixture, DrawsArrowsSizedBySpeedAndTurnedByDirection) {
+    const auto drawn = [&] {
+        RecordingDisplay display;
+        layer_->Draw(display);
+        return display.lines;
+    };
+    EXPECT_TRUE(drawn().empty());
+    uint64_t revision = layer_->DrawRevision();
+    const auto changed = [&] {
+        const uint64_t before = std::exchange(revision, layer_->DrawRevision());
+        return before != revision;
+    };
+
+    layer_->CurrentTimeStep(Date::FromParts(2008, 3, 1, 6, 0));
+    EXPECT_TRUE(changed());
+    // Speeds run from 0.5 to 2 in the file: 2 draws 24 points, 1.5 two thirds of the way from 8.
+    EXPECT_EQ(drawn(), (std::vector<std::string>{"arrow 10,20 size 18.6667 turn 90", "arrow 1,1 size 24 turn 180"}));
+    layer_->CurrentTimeStep(Date::FromParts(2008, 3, 1, 6, 0));
+    EXPECT_FALSE(changed()) << "the same points";
+    layer_->ShowPrevious(true);
+    EXPECT_TRUE(changed());
+    EXPECT_EQ(drawn().front(), "marker 0,0 size 6 turn 0") << "a point without speed";
 }
 
 } // namespace

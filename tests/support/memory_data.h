@@ -70,13 +70,13 @@ private:
     std::weak_ptr<gis::IWorkspace> workspace_;
 };
 
-/// A point feature class whose columns and shapes a test fills.
+/// A feature class (points unless told otherwise) whose columns and shapes a test fills.
 class MemoryTestFeatureClass : public MemoryTestTable, public gis::IFeatureClass {
 public:
     using MemoryTestTable::MemoryTestTable;
 
     gis::DatasetType Type() const override { return gis::DatasetType::FeatureClass; }
-    gis::GeometryType ShapeType() const override { return gis::GeometryType::Point; }
+    gis::GeometryType ShapeType() const override { return shape_type; }
     std::string ShapeFieldName() const override { return "Shape"; }
     std::shared_ptr<const gis::GeometryColumn> Shapes() const override { return shapes_; }
     /// Adds one point; call once per row.
@@ -85,6 +85,9 @@ public:
         shapes_->EndPart();
         shapes_->EndFeature();
     }
+
+    /// What the class reports; the shapes a test adds should match it.
+    gis::GeometryType shape_type = gis::GeometryType::Point;
 
 private:
     std::shared_ptr<gis::GeometryColumn> shapes_ = std::make_shared<gis::GeometryColumn>();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "gis/data/joined_table.h"
+#include "gis/symbology/renderers.h"
 #include "platform/debug_output.h"
 #include "platform/locale.h"
 #include "registry/globals.h"
@@ -19,14 +20,8 @@ using platform::Variant;
 
 class TimeFilterTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetGlobals();
-        ArcObjects::RendererRequests().clear();
-    }
-    void TearDown() override {
-        ResetGlobals();
-        ArcObjects::RendererRequests().clear();
-    }
+    void SetUp() override { ResetGlobals(); }
+    void TearDown() override { ResetGlobals(); }
 
     // The rows the layer draws, as OBJECTIDs or IDs (first field).
     static std::vector<int32_t> Drawn(const gis::FeatureLayer& layer) {
@@ -150,18 +145,26 @@ TEST_F(TimeFilterTest, VectorsAreAppliedOnceAndTakenAwayOnUnselect) {
     record.DirectionField = "SMALL";
     record.VectorFont = "Arrows";
     record.VectorChar = 65;
+    record.MinRange = 0.0;
+    record.MaxRange = 10.0;
     ASSERT_TRUE(ArcObjects::RetrieveTimeInfo(&record));
     ASSERT_TRUE(UpdateLayer(record, Date::FromParts(2008, 3, 1, 6, 0)));
-    ASSERT_TRUE(UpdateLayer(record, Date::FromParts(2008, 3, 1, 12, 0)));
-    ASSERT_EQ(ArcObjects::RendererRequests().size(), 1u);
-    const auto& request = ArcObjects::RendererRequests().front();
-    EXPECT_TRUE(request.Graduated);
-    EXPECT_EQ(request.SpeedField, "SERIAL");
-    EXPECT_EQ(request.nClasses, 5);
+    auto vectors = std::dynamic_pointer_cast<gis::ClassBreaksRenderer>(data_.layer->Renderer());
+    ASSERT_TRUE(vectors);
+    EXPECT_EQ(vectors->Field, "SERIAL");
+    EXPECT_EQ(vectors->RotationField, "SMALL");
+    EXPECT_EQ(vectors->BreakCount(), 5);
     EXPECT_TRUE(record.VectorsApplied);
+
+    // Later steps keep the renderer the first step made, even when something else replaced it since.
+    auto replaced = std::make_shared<gis::SimpleRenderer>();
+    data_.layer->Renderer(replaced);
+    ASSERT_TRUE(UpdateLayer(record, Date::FromParts(2008, 3, 1, 12, 0)));
+    EXPECT_EQ(data_.layer->Renderer(), replaced);
+
+    data_.layer->Renderer(vectors);
     UnselectLayer(record);
-    ASSERT_EQ(ArcObjects::RendererRequests().size(), 2u);
-    EXPECT_FALSE(ArcObjects::RendererRequests().back().Graduated);
+    EXPECT_TRUE(std::dynamic_pointer_cast<gis::SimpleRenderer>(data_.layer->Renderer()));
     EXPECT_FALSE(record.VectorsApplied);
 }
 

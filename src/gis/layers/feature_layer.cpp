@@ -1,6 +1,7 @@
 #include "gis/layers/feature_layer.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <numeric>
 
@@ -9,6 +10,59 @@
 
 namespace chronova::gis {
 
+namespace {
+
+// Colours for new layers, told apart easily on a light map; each layer takes one by its id.
+constexpr std::array<Color, 8> kLayerColors{{
+    {31, 119, 180, false},
+    {230, 97, 1, false},
+    {44, 160, 44, false},
+    {214, 39, 40, false},
+    {148, 103, 189, false},
+    {140, 86, 75, false},
+    {227, 119, 194, false},
+    {23, 170, 190, false},
+}};
+
+// The symbol a simple renderer needs for a shape type: a marker for points (and for shapes of unknown type,
+// which are most often points), a line for lines, a fill for polygons.
+std::shared_ptr<ISymbol> DefaultSymbol(GeometryType type, Color color) {
+    switch (type) {
+    case GeometryType::Polyline: {
+        auto line = std::make_shared<SimpleLineSymbol>();
+        line->LineColor = color;
+        line->Width = 1.0;
+        return line;
+    }
+    case GeometryType::Polygon: {
+        auto fill = std::make_shared<SimpleFillSymbol>();
+        fill->FillColor = color;
+        fill->Outline->LineColor = Color{110, 110, 110, false};
+        fill->Outline->Width = 0.4;
+        return fill;
+    }
+    default: {
+        auto marker = std::make_shared<SimpleMarkerSymbol>();
+        marker->MarkerColor = color;
+        marker->Size = 5.0;
+        return marker;
+    }
+    }
+}
+
+bool SymbolSuits(const ISymbol* symbol, GeometryType type) {
+    switch (type) {
+    case GeometryType::Polyline:
+        return dynamic_cast<const SimpleLineSymbol*>(symbol) != nullptr;
+    case GeometryType::Polygon:
+        return dynamic_cast<const SimpleFillSymbol*>(symbol) != nullptr;
+    default:
+        return dynamic_cast<const IMarkerSymbol*>(symbol) != nullptr;
+    }
+}
+
+} // namespace
+
 FeatureLayer::FeatureLayer(std::shared_ptr<IFeatureClass> feature_class, std::string data_source_type, std::string name)
     : feature_class_(std::move(feature_class)), data_source_type_(std::move(data_source_type)) {
     if (!name.empty()) {
@@ -16,6 +70,7 @@ FeatureLayer::FeatureLayer(std::shared_ptr<IFeatureClass> feature_class, std::st
     } else if (feature_class_) {
         Name(feature_class_->Name());
     }
+    ApplyDefaultRenderer();
 }
 
 void FeatureLayer::FeatureClass(std::shared_ptr<IFeatureClass> feature_class) {
@@ -24,7 +79,43 @@ void FeatureLayer::FeatureClass(std::shared_ptr<IFeatureClass> feature_class) {
     }
     feature_class_ = std::move(feature_class);
     joins_.clear();
+    ApplyDefaultRenderer();
     Changed();
+}
+
+void FeatureLayer::Renderer(std::shared_ptr<IFeatureRenderer> renderer) {
+    if (renderer == renderer_) {
+        return;
+    }
+    if (renderer_) {
+        replaced_renderer_revisions_ += renderer_->Revision();
+    }
+    renderer_ = std::move(renderer);
+    Changed();
+}
+
+uint64_t FeatureLayer::DrawRevision() const noexcept {
+    // Each term only grows while the renderer stays, and a replacement adds the old renderer's count to the
+    // base and one to revision_, so the sum never returns to an earlier value.
+    return revision_ + replaced_renderer_revisions_ + (renderer_ ? renderer_->Revision() : 0);
+}
+
+void FeatureLayer::ApplyDefaultRenderer() {
+    if (!feature_class_) {
+        return;
+    }
+    // A renderer chosen for the data stays; a simple one whose symbol cannot draw the new shapes is replaced.
+    const GeometryType type = feature_class_->ShapeType();
+    if (const auto* simple = dynamic_cast<const SimpleRenderer*>(renderer_.get())) {
+        if (SymbolSuits(simple->Symbol.get(), type)) {
+            return;
+        }
+    } else if (renderer_) {
+        return;
+    }
+    auto renderer = std::make_shared<SimpleRenderer>();
+    renderer->Symbol = DefaultSymbol(type, kLayerColors[LayerId() % kLayerColors.size()]);
+    Renderer(std::move(renderer));
 }
 
 void FeatureLayer::DefinitionExpression(std::string text) {

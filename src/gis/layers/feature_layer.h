@@ -10,6 +10,7 @@
 #include "gis/data/table.h"
 #include "gis/layers/layer.h"
 #include "gis/sql/where_clause.h"
+#include "gis/symbology/renderers.h"
 
 namespace chronova::gis {
 
@@ -57,6 +58,15 @@ public:
     /// whether an image it cached is still current.
     uint64_t DataRevision() const noexcept { return revision_; }
 
+    /// How features become symbols; a layer made with a feature class starts with a simple renderer in a colour
+    /// of its own, so that it draws at all.
+    std::shared_ptr<IFeatureRenderer> Renderer() const { return renderer_; }
+    /// Replaces the renderer (null draws nothing); counts as a change of what the layer draws.
+    void Renderer(std::shared_ptr<IFeatureRenderer> renderer);
+    /// Grows whenever the data, the renderer or the renderer's settings change, so an image of the layer that
+    /// was drawn at one value is current exactly while the value stays.
+    uint64_t DrawRevision() const noexcept;
+
     bool Valid() const override { return feature_class_ != nullptr; }
     Envelope AreaOfInterest() const override;
     std::string SpatialReference() const override;
@@ -65,6 +75,7 @@ private:
     void Changed();
     RowIds ComputeVisibleFeatures() const;
     void ReportDefinitionError(const std::string& error) const;
+    void ApplyDefaultRenderer();
 
     std::shared_ptr<IFeatureClass> feature_class_;
     std::string data_source_type_;
@@ -73,6 +84,9 @@ private:
     std::string parse_error_;
     std::vector<std::shared_ptr<JoinedTable>> joins_;
     uint64_t revision_ = 0;
+    std::shared_ptr<IFeatureRenderer> renderer_;
+    // The revisions of the renderers replaced so far, so DrawRevision keeps growing across replacements.
+    uint64_t replaced_renderer_revisions_ = 0;
 
     mutable std::shared_ptr<const RowIds> visible_;
     mutable uint64_t visible_revision_ = 0;

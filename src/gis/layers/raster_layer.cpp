@@ -12,6 +12,7 @@ RasterLayer::RasterLayer(std::shared_ptr<RasterDataset> raster, std::string name
     } else if (raster_) {
         Name(std::filesystem::path(raster_->FilePath()).filename().string());
     }
+    BindRenderer();
 }
 
 void RasterLayer::Raster(std::shared_ptr<RasterDataset> raster) {
@@ -20,7 +21,36 @@ void RasterLayer::Raster(std::shared_ptr<RasterDataset> raster) {
     }
     raster_ = std::move(raster);
     band_index_ = 0;
+    BindRenderer();
     ++revision_;
+}
+
+// Points the renderer at the current raster and its first band; a raster without a renderer gets the default
+// grey ramp (no custom range: the drawing stretches between the band's statistics).
+void RasterLayer::BindRenderer() {
+    if (!renderer_ && raster_) {
+        renderer_ = std::make_shared<RasterStretchColorRampRenderer>();
+    }
+    if (auto* stretch = dynamic_cast<RasterStretchColorRampRenderer*>(renderer_.get())) {
+        stretch->Raster = raster_;
+        stretch->BandIndex = 0;
+        stretch->Update();
+    }
+}
+
+void RasterLayer::Renderer(std::shared_ptr<IRasterRenderer> renderer) {
+    renderer_ = std::move(renderer);
+    if (auto* stretch = dynamic_cast<RasterStretchColorRampRenderer*>(renderer_.get()); stretch && !stretch->Raster) {
+        stretch->Raster = raster_;
+    }
+    ++revision_;
+}
+
+int32_t RasterLayer::RendererBandIndex() const noexcept {
+    if (const auto* stretch = dynamic_cast<const RasterStretchColorRampRenderer*>(renderer_.get())) {
+        return stretch->BandIndex;
+    }
+    return band_index_;
 }
 
 std::string RasterLayer::FilePath() const {
@@ -37,10 +67,15 @@ void RasterLayer::RendererBandIndex(int32_t band_index) {
                                                                         "' has no band " + std::to_string(band_index) +
                                                                         ".");
     }
-    if (band_index != band_index_) {
-        band_index_ = band_index;
-        ++revision_;
+    if (band_index == RendererBandIndex()) {
+        return;
     }
+    band_index_ = band_index;
+    if (auto* stretch = dynamic_cast<RasterStretchColorRampRenderer*>(renderer_.get())) {
+        stretch->BandIndex = band_index;
+        stretch->Update();
+    }
+    ++revision_;
 }
 
 void RasterLayer::EffectLevel(int32_t level) {
@@ -52,6 +87,11 @@ void RasterLayer::EffectLevel(int32_t level) {
         effect_level_ = level;
         ++revision_;
     }
+}
+
+uint64_t RasterLayer::DrawRevision() const noexcept {
+    // The layer counts every renderer it is given, so the pair (own count, renderer's count) never repeats.
+    return (revision_ << 32) + (renderer_ ? renderer_->Revision() : 0);
 }
 
 Envelope RasterLayer::AreaOfInterest() const {

@@ -21,6 +21,13 @@ constexpr int16_t kStringField = 8;
 constexpr int16_t kDateField = 7;
 constexpr int16_t kDoubleField = 5;
 
+// Arrow sizes in points for the slowest and the fastest point.
+constexpr double kMinArrowSize = 8.0;
+constexpr double kMaxArrowSize = 24.0;
+// The arrow is the upwards arrow of a common font; without that font the display draws its own arrow.
+constexpr const char* kArrowFont = "DejaVu Sans";
+constexpr int32_t kArrowCharacter = 0x2191;
+
 [[noreturn]] void Fail(const std::string& source, int line, const std::string& what) {
     platform::RaiseError(platform::error::kInvalidProcedureCall,
                          source + ", line " + std::to_string(line) + ": " + what);
@@ -130,6 +137,16 @@ std::shared_ptr<MovingPointsLayer> MovingPointsLayer::FromText(std::string_view 
         layer->fields_.emplace_back("DIRECTION", kDoubleField);
     }
     layer->has_vectors_ = speed >= 0 && direction >= 0;
+    bool first_speed = true;
+    for (const MovingPoint& point : layer->points_) {
+        if (point.Speed) {
+            layer->min_speed_ = first_speed ? *point.Speed : std::min(layer->min_speed_, *point.Speed);
+            layer->max_speed_ = first_speed ? *point.Speed : std::max(layer->max_speed_, *point.Speed);
+            first_speed = false;
+        }
+    }
+    layer->point_symbol_.MarkerColor = gis::Color{200, 40, 40, false};
+    layer->point_symbol_.Size = 6.0;
     return layer;
 }
 
@@ -164,9 +181,10 @@ void MovingPointsLayer::VectorFields(std::string& sSpeed, std::string& sDirectio
 }
 
 // The points of the current step (or up to it): a binary search over the time-sorted points. An empty or
-// unreadable step shows nothing, which is how the system hides the layer.
+// unreadable step shows nothing, which is how the system hides the layer. The draw revision moves only when
+// the points shown change, so a cached image of the layer outlives a step that shows the same points.
 void MovingPointsLayer::Select() {
-    visible_.clear();
+    gis::RowIds selected;
     std::optional<platform::Date> step;
     if (!current_.IsEmpty()) {
         try {
@@ -175,16 +193,37 @@ void MovingPointsLayer::Select() {
             step.reset();
         }
     }
-    if (!step) {
-        return;
+    if (step) {
+        const auto by_time = [](const MovingPoint& point, platform::Date t) { return point.Time < t; };
+        const auto first =
+            show_previous_ ? points_.begin() : std::lower_bound(points_.begin(), points_.end(), *step, by_time);
+        const auto last = std::upper_bound(points_.begin(), points_.end(), *step,
+                                           [](platform::Date t, const MovingPoint& point) { return t < point.Time; });
+        for (auto it = first; it < last; ++it) {
+            selected.push_back(static_cast<uint32_t>(it - points_.begin()));
+        }
     }
-    const auto by_time = [](const MovingPoint& point, platform::Date t) { return point.Time < t; };
-    const auto first =
-        show_previous_ ? points_.begin() : std::lower_bound(points_.begin(), points_.end(), *step, by_time);
-    const auto last = std::upper_bound(points_.begin(), points_.end(), *step,
-                                       [](platform::Date t, const MovingPoint& point) { return t < point.Time; });
-    for (auto it = first; it < last; ++it) {
-        visible_.push_back(static_cast<uint32_t>(it - points_.begin()));
+    if (selected != visible_) {
+        visible_ = std::move(selected);
+        ++draw_revision_;
+    }
+}
+
+void MovingPointsLayer::Draw(gis::IDisplay& display) {
+    gis::CharacterMarkerSymbol arrow;
+    arrow.FontName = kArrowFont;
+    arrow.CharacterIndex = kArrowCharacter;
+    arrow.MarkerColor = point_symbol_.MarkerColor;
+    const double speed_range = max_speed_ - min_speed_;
+    for (const uint32_t index : visible_) {
+        const MovingPoint& point = points_[index];
+        if (!has_vectors_ || !point.Speed || !point.Direction) {
+            display.DrawMarker(point.X, point.Y, point_symbol_);
+            continue;
+        }
+        const double share = speed_range > 0.0 ? (*point.Speed - min_speed_) / speed_range : 0.0;
+        arrow.Size = kMinArrowSize + std::clamp(share, 0.0, 1.0) * (kMaxArrowSize - kMinArrowSize);
+        display.DrawMarker(point.X, point.Y, arrow, *point.Direction);
     }
 }
 

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "gis/data/row_ids.h"
+#include "gis/drawing/display.h"
 #include "gis/layers/layer.h"
+#include "gis/symbology/symbols.h"
 #include "registry/i_time_layer.h"
 
 namespace chronova::plugins {
@@ -25,8 +27,9 @@ struct MovingPoint {
 /// An example of a custom time layer written by another component: moving points read from a CSV file with
 /// the columns TIME, X and Y and optionally ID, SPEED and DIRECTION (any order, any letter case). Times are
 /// date texts or date-time groups. The layer takes its steps from its own data and shows the points of the
-/// current step, or of every step up to it.
-class MovingPointsLayer : public gis::LayerBase, public ITimeLayer {
+/// current step, or of every step up to it. It draws itself: a marker per point, or, when the file has speeds and
+/// directions, an arrow turned to the direction and sized by the speed.
+class MovingPointsLayer : public gis::LayerBase, public ITimeLayer, public gis::IDrawableLayer {
 public:
     /// Reads the file; raises an AutomationError naming the file and line for missing columns, unreadable
     /// times or numbers, and a file that cannot be read.
@@ -51,6 +54,14 @@ public:
     // gis::ILayer
     gis::Envelope AreaOfInterest() const override { return extent_; }
 
+    // gis::IDrawableLayer
+    /// Draws the visible points: a point with speed and direction as an arrow pointing the direction (degrees
+    /// clockwise from north) whose size grows from 8 to 24 points over the file's range of speeds; any other
+    /// point as the point marker.
+    void Draw(gis::IDisplay& display) override;
+    /// Changes when a new step or ShowPrevious changes the points shown.
+    uint64_t DrawRevision() const override { return draw_revision_; }
+
     const std::vector<MovingPoint>& Points() const noexcept { return points_; }
     /// The points the layer shows at its current step, ascending; none before a step is set.
     const gis::RowIds& VisiblePoints() const noexcept { return visible_; }
@@ -68,6 +79,11 @@ private:
     platform::Variant current_;
     gis::RowIds visible_;
     gis::Envelope extent_;
+    uint64_t draw_revision_ = 0;
+    gis::SimpleMarkerSymbol point_symbol_;
+    // The range of the file's speeds, which the arrow sizes span.
+    double min_speed_ = 0.0;
+    double max_speed_ = 0.0;
 };
 
 } // namespace chronova::plugins

@@ -184,5 +184,60 @@ TEST_F(FeatureLayerTest, KeepsTheVisibleFeaturesUntilWhatItDrawsChanges) {
     expect_change(false, "name and visibility");
 }
 
+// Ships reported as another shape type, for the renderer a layer starts with.
+class TestShapes : public TestPoints {
+public:
+    explicit TestShapes(GeometryType type) : TestPoints(Ships()->Data(), Ships()->Shapes()), type_(type) {}
+    GeometryType ShapeType() const override { return type_; }
+
+private:
+    GeometryType type_;
+};
+
+template <class Symbol>
+bool StartsWith(const FeatureLayer& shown) {
+    const auto* simple = dynamic_cast<const SimpleRenderer*>(shown.Renderer().get());
+    return simple != nullptr && dynamic_cast<const Symbol*>(simple->Symbol.get()) != nullptr;
+}
+
+TEST_F(FeatureLayerTest, StartsWithASimpleSymbolThatSuitsItsShapes) {
+    EXPECT_TRUE(StartsWith<SimpleMarkerSymbol>(layer));
+    EXPECT_TRUE(StartsWith<SimpleMarkerSymbol>(FeatureLayer(std::make_shared<TestShapes>(GeometryType::Multipoint))));
+    EXPECT_TRUE(StartsWith<SimpleLineSymbol>(FeatureLayer(std::make_shared<TestShapes>(GeometryType::Polyline))));
+    EXPECT_EQ(FeatureLayer().Renderer(), nullptr);
+    // New shapes replace a symbol that cannot draw them, but not a renderer chosen for the data.
+    layer.FeatureClass(std::make_shared<TestShapes>(GeometryType::Polygon));
+    EXPECT_TRUE(StartsWith<SimpleFillSymbol>(layer));
+    const auto class_breaks = std::make_shared<ClassBreaksRenderer>();
+    layer.Renderer(class_breaks);
+    layer.FeatureClass(Ships());
+    EXPECT_EQ(layer.Renderer(), class_breaks);
+}
+
+TEST_F(FeatureLayerTest, TheDrawRevisionFollowsTheRendererAndTheData) {
+    uint64_t data = layer.DataRevision();
+    uint64_t draw = layer.DrawRevision();
+    const auto expect = [&](bool data_changed, bool draw_grew, const char* what) {
+        EXPECT_EQ(layer.DataRevision() != data, data_changed) << what;
+        EXPECT_EQ(layer.DrawRevision() > draw, draw_grew) << what;
+        data = layer.DataRevision();
+        draw = layer.DrawRevision();
+    };
+    auto renderer = std::make_shared<ClassBreaksRenderer>();
+    layer.Renderer(renderer);
+    expect(true, true, "new renderer");
+    layer.Renderer(renderer);
+    expect(false, false, "same renderer");
+    for (int32_t i = 1; i <= 5; ++i) {
+        renderer->BreakCount(i);
+    }
+    expect(false, true, "renderer settings");
+    // A fresh renderer counts from 0 again; the layer's value must still grow.
+    layer.Renderer(std::make_shared<SimpleRenderer>());
+    expect(true, true, "fresh renderer");
+    layer.DefinitionExpression("TIME > 10");
+    expect(true, true, "expression");
+}
+
 } // namespace
 } // namespace chronova::gis

@@ -60,5 +60,54 @@ TEST(RasterLayerTest, CountsChangesOfWhatItDraws) {
     EXPECT_EQ(layer.RendererBandIndex(), 0);
 }
 
+TEST(RasterLayerTest, RasterComesWithAGreyRampThatCarriesTheBand) {
+    EXPECT_EQ(RasterLayer().Renderer(), nullptr);
+    const auto raster = std::make_shared<TestRaster>(3);
+    RasterLayer layer(raster);
+    const auto stretch = std::dynamic_pointer_cast<RasterStretchColorRampRenderer>(layer.Renderer());
+    ASSERT_NE(stretch, nullptr);
+    EXPECT_EQ(stretch->FromColor, (Color{0, 0, 0, false}));
+    EXPECT_EQ(stretch->ToColor, (Color{255, 255, 255, false}));
+    EXPECT_FALSE(stretch->UseCustomStretchMinMax);
+    EXPECT_EQ(stretch->Raster, raster);
+
+    layer.RendererBandIndex(2);
+    EXPECT_EQ(stretch->BandIndex, 2);
+    stretch->BandIndex = 1; // the system turns the renderer's band and gives the renderer back
+    layer.Renderer(stretch);
+    EXPECT_EQ(layer.RendererBandIndex(), 1);
+
+    const auto other = std::make_shared<TestRaster>(2);
+    layer.Raster(other);
+    EXPECT_EQ(layer.Renderer(), stretch) << "a stretched renderer is kept and bound to the new raster";
+    EXPECT_EQ(stretch->Raster, other);
+    EXPECT_EQ(layer.RendererBandIndex(), 0);
+
+    layer.Renderer(nullptr);
+    layer.RendererBandIndex(1);
+    EXPECT_EQ(layer.RendererBandIndex(), 1) << "without a stretched renderer the layer keeps the band itself";
+}
+
+TEST(RasterLayerTest, DrawRevisionFollowsTheLayerAndItsRenderer) {
+    RasterLayer layer(std::make_shared<TestRaster>(3));
+    uint64_t revision = layer.DrawRevision();
+    const auto expect_change = [&](bool changed, const char* what) {
+        EXPECT_EQ(layer.DrawRevision() != revision, changed) << what;
+        revision = layer.DrawRevision();
+    };
+    const auto stretch = std::dynamic_pointer_cast<RasterStretchColorRampRenderer>(layer.Renderer());
+    stretch->ToColor = Color{255, 0, 0, false};
+    stretch->Update();
+    expect_change(true, "renderer update");
+    layer.RendererBandIndex(2);
+    expect_change(true, "band");
+    layer.EffectLevel(40);
+    expect_change(true, "effect level");
+    layer.EffectLevel(40);
+    expect_change(false, "same effect level");
+    layer.Renderer(std::make_shared<RasterStretchColorRampRenderer>());
+    expect_change(true, "new renderer with a lower revision of its own");
+}
+
 } // namespace
 } // namespace chronova::gis
