@@ -54,7 +54,7 @@ struct BandFile {
 
     BandFile() {
         std::filesystem::create_directories(folder);
-        testing::GeoTiffSpec layout;
+        testing::GeoTiffLayout layout;
         layout.bands = kBands;
         layout.width = kCells;
         layout.height = kCells;

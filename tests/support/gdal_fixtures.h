@@ -99,18 +99,18 @@ inline void SetValue(OGRFeature& feature, int index, const FixtureValue& value) 
     }
 }
 
-inline void WriteLayer(GDALDataset& dataset, const FixtureLayer& spec, char** options) {
+inline void WriteLayer(GDALDataset& dataset, const FixtureLayer& layout, char** options) {
     OGRSpatialReference srs;
     srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    if (spec.epsg != 0 && srs.importFromEPSG(spec.epsg) != OGRERR_NONE) {
-        throw std::runtime_error("unknown EPSG code " + std::to_string(spec.epsg));
+    if (layout.epsg != 0 && srs.importFromEPSG(layout.epsg) != OGRERR_NONE) {
+        throw std::runtime_error("unknown EPSG code " + std::to_string(layout.epsg));
     }
     OGRLayer* layer = dataset.CreateLayer(
-        spec.name.c_str(), spec.epsg != 0 && spec.geometry != wkbNone ? &srs : nullptr, spec.geometry, options);
+        layout.name.c_str(), layout.epsg != 0 && layout.geometry != wkbNone ? &srs : nullptr, layout.geometry, options);
     if (layer == nullptr) {
-        throw std::runtime_error("cannot create the layer " + spec.name + ": " + CPLGetLastErrorMsg());
+        throw std::runtime_error("cannot create the layer " + layout.name + ": " + CPLGetLastErrorMsg());
     }
-    for (const FixtureField& field : spec.fields) {
+    for (const FixtureField& field : layout.fields) {
         OGRFieldDefn definition(field.name.c_str(), field.type);
         definition.SetSubType(field.subtype);
         definition.SetWidth(field.width);
@@ -120,9 +120,9 @@ inline void WriteLayer(GDALDataset& dataset, const FixtureLayer& spec, char** op
         }
     }
     const bool transaction = layer->StartTransaction() == OGRERR_NONE;
-    for (const FixtureRow& row : spec.rows) {
+    for (const FixtureRow& row : layout.rows) {
         OGRFeature feature(layer->GetLayerDefn());
-        for (size_t i = 0; i < row.values.size() && i < spec.fields.size(); ++i) {
+        for (size_t i = 0; i < row.values.size() && i < layout.fields.size(); ++i) {
             SetValue(feature, static_cast<int>(i), row.values[i]);
         }
         if (!row.wkt.empty()) {
@@ -133,11 +133,11 @@ inline void WriteLayer(GDALDataset& dataset, const FixtureLayer& spec, char** op
             feature.SetGeometryDirectly(geometry);
         }
         if (layer->CreateFeature(&feature) != OGRERR_NONE) {
-            throw std::runtime_error("cannot write a feature of " + spec.name + ": " + CPLGetLastErrorMsg());
+            throw std::runtime_error("cannot write a feature of " + layout.name + ": " + CPLGetLastErrorMsg());
         }
     }
     if (transaction && layer->CommitTransaction() != OGRERR_NONE) {
-        throw std::runtime_error("cannot commit " + spec.name);
+        throw std::runtime_error("cannot commit " + layout.name);
     }
 }
 
@@ -168,7 +168,7 @@ inline void WriteGeoPackage(const std::filesystem::path& file, const std::vector
 }
 
 /// The layout of a GeoTIFF to write.
-struct GeoTiffSpec {
+struct GeoTiffLayout {
     int bands = 1;
     int width = 4;
     int height = 3;
@@ -179,33 +179,33 @@ struct GeoTiffSpec {
 };
 
 /// Writes a GeoTIFF whose cell (x, y) of band b (1-based) holds value(b, x, y).
-inline void WriteGeoTiff(const std::filesystem::path& file, const GeoTiffSpec& spec,
+inline void WriteGeoTiff(const std::filesystem::path& file, const GeoTiffLayout& layout,
                          const std::function<double(int band, int x, int y)>& value) {
-    detail::DatasetPointer dataset(
-        detail::Driver("GTiff").Create(file.string().c_str(), spec.width, spec.height, spec.bands, spec.type, nullptr));
+    detail::DatasetPointer dataset(detail::Driver("GTiff").Create(file.string().c_str(), layout.width, layout.height,
+                                                                  layout.bands, layout.type, nullptr));
     if (!dataset) {
         throw std::runtime_error("cannot create " + file.string());
     }
-    std::array<double, 6> transform = spec.transform;
+    std::array<double, 6> transform = layout.transform;
     dataset->SetGeoTransform(transform.data());
-    if (spec.epsg != 0) {
+    if (layout.epsg != 0) {
         OGRSpatialReference srs;
-        srs.importFromEPSG(spec.epsg);
+        srs.importFromEPSG(layout.epsg);
         dataset->SetSpatialRef(&srs);
     }
-    std::vector<double> cells(static_cast<size_t>(spec.width) * static_cast<size_t>(spec.height));
-    for (int band = 1; band <= spec.bands; ++band) {
+    std::vector<double> cells(static_cast<size_t>(layout.width) * static_cast<size_t>(layout.height));
+    for (int band = 1; band <= layout.bands; ++band) {
         GDALRasterBand* raster_band = dataset->GetRasterBand(band);
-        if (spec.no_data) {
-            raster_band->SetNoDataValue(*spec.no_data);
+        if (layout.no_data) {
+            raster_band->SetNoDataValue(*layout.no_data);
         }
-        for (int y = 0; y < spec.height; ++y) {
-            for (int x = 0; x < spec.width; ++x) {
-                cells[static_cast<size_t>(y) * spec.width + x] = value(band, x, y);
+        for (int y = 0; y < layout.height; ++y) {
+            for (int x = 0; x < layout.width; ++x) {
+                cells[static_cast<size_t>(y) * layout.width + x] = value(band, x, y);
             }
         }
-        if (raster_band->RasterIO(GF_Write, 0, 0, spec.width, spec.height, cells.data(), spec.width, spec.height,
-                                  GDT_Float64, 0, 0, nullptr) != CE_None) {
+        if (raster_band->RasterIO(GF_Write, 0, 0, layout.width, layout.height, cells.data(), layout.width,
+                                  layout.height, GDT_Float64, 0, 0, nullptr) != CE_None) {
             throw std::runtime_error("cannot write band " + std::to_string(band) + " of " + file.string());
         }
     }

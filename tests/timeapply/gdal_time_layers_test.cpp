@@ -128,9 +128,9 @@ TEST_F(GdalTimeLayersTest, GeodatabaseLayersJoinTheirObservationsAndRejectNarrow
 
 TEST_F(GdalTimeLayersTest, RasterBandsTakeTheirStepsFromTheStepList) {
     const auto tif = folder_.Path() / "rain.tif";
-    testing::GeoTiffSpec spec;
-    spec.bands = 12;
-    testing::WriteGeoTiff(tif, spec, [](int band, int, int) { return band; });
+    testing::GeoTiffLayout layout;
+    layout.bands = 12;
+    testing::WriteGeoTiff(tif, layout, [](int band, int, int) { return band; });
     std::ofstream(folder_.Path() / "rain.xml") << "<steps>" << [] {
         std::string steps;
         for (int hour = 0; hour < 12; ++hour) {

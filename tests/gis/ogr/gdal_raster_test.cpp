@@ -18,8 +18,8 @@ class GdalRasterTest : public ::testing::Test {
 protected:
     // Twelve bands of 4 x 3 cells; cell (x, y) of band b holds 10 b + x + y, and cell (0, 0) is no-data.
     std::shared_ptr<RasterDataset> TwelveBands() {
-        testing::GeoTiffSpec spec{12, 4, 3, GDT_Int16, -9999.0, {100.0, 0.5, 0.0, 50.0, 0.0, -0.25}, 4326};
-        testing::WriteGeoTiff(folder_ / "bands.tif", spec,
+        testing::GeoTiffLayout layout{12, 4, 3, GDT_Int16, -9999.0, {100.0, 0.5, 0.0, 50.0, 0.0, -0.25}, 4326};
+        testing::WriteGeoTiff(folder_ / "bands.tif", layout,
                               [](int band, int x, int y) { return x == 0 && y == 0 ? -9999.0 : 10.0 * band + x + y; });
         return RasterDataset::Open((folder_ / "bands.tif").string());
     }
