@@ -1,0 +1,24 @@
+#include "platform/ui/check_box.h"
+
+#include "platform/automation_error.h"
+
+namespace chronova::platform::ui {
+
+void CheckBox::Value(int32_t value) {
+    if (value < kUnchecked || value > kGrayed) {
+        RaiseError(380, "Invalid property value");
+    }
+    if (value == value_) {
+        return;
+    }
+    value_ = value;
+    Click.Fire();
+}
+
+void CheckBox::UserClick() {
+    if (enabled_ && visible_) {
+        Value(value_ == kChecked ? kUnchecked : kChecked);
+    }
+}
+
+} // namespace chronova::platform::ui

@@ -1,0 +1,73 @@
+#include "platform/ui/picture_box.h"
+
+#include "platform/automation_error.h"
+
+namespace chronova::platform::ui {
+
+void PictureBox::Cls() {
+    operations_.clear();
+    DrawOperation op;
+    op.kind = DrawOperation::Kind::Cls;
+    op.color = back_color_;
+    operations_.push_back(op);
+    // The coordinates and draw mode outlive the clear; they are written again so that the record alone
+    // reproduces the picture.
+    if (scaled_) {
+        DrawOperation scale;
+        scale.kind = DrawOperation::Kind::Scale;
+        scale.x1 = scale_left_;
+        scale.y1 = scale_top_;
+        scale.x2 = scale_left_ + scale_width_;
+        scale.y2 = scale_top_ + scale_height_;
+        operations_.push_back(scale);
+    }
+    if (draw_mode_ != kCopyPen) {
+        DrawOperation mode;
+        mode.kind = DrawOperation::Kind::DrawMode;
+        mode.draw_mode = draw_mode_;
+        operations_.push_back(mode);
+    }
+}
+
+void PictureBox::Scale(double x1, double y1, double x2, double y2) {
+    scale_left_ = x1;
+    scale_top_ = y1;
+    scale_width_ = x2 - x1;
+    scale_height_ = y2 - y1;
+    scaled_ = true;
+    DrawOperation op;
+    op.kind = DrawOperation::Kind::Scale;
+    op.x1 = x1;
+    op.y1 = y1;
+    op.x2 = x2;
+    op.y2 = y2;
+    operations_.push_back(op);
+}
+
+void PictureBox::LineBox(double x1, double y1, double x2, double y2, int32_t color, bool filled) {
+    DrawOperation op;
+    op.kind = DrawOperation::Kind::Box;
+    op.x1 = x1;
+    op.y1 = y1;
+    op.x2 = x2;
+    op.y2 = y2;
+    op.color = color;
+    op.filled = filled;
+    operations_.push_back(op);
+}
+
+void PictureBox::DrawMode(int32_t mode) {
+    if (mode < 1 || mode > 16) {
+        RaiseError(380, "Invalid property value");
+    }
+    if (mode == draw_mode_) {
+        return;
+    }
+    draw_mode_ = mode;
+    DrawOperation op;
+    op.kind = DrawOperation::Kind::DrawMode;
+    op.draw_mode = mode;
+    operations_.push_back(op);
+}
+
+} // namespace chronova::platform::ui

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace chronova::platform::ui {
+
+/// One recorded drawing operation of a picture box.
+struct DrawOperation {
+    enum class Kind { Cls, Scale, Box, DrawMode };
+
+    Kind kind = Kind::Cls;
+    double x1 = 0;         ///< Scale: left; Box: first corner
+    double y1 = 0;         ///< Scale: top
+    double x2 = 0;         ///< Scale: right; Box: opposite corner
+    double y2 = 0;         ///< Scale: bottom
+    int32_t color = 0;     ///< Box: colour as 0x00BBGGRR
+    bool filled = false;   ///< Box: filled with its colour rather than outlined
+    int32_t draw_mode = 0; ///< DrawMode: the raster mode (13 copy pen, 7 xor pen, ...)
+
+    friend bool operator==(const DrawOperation&, const DrawOperation&) = default;
+};
+
+/// A headless picture box: records what is drawn on it so that tests can read it and the desktop app can
+/// replay it. Cls starts a new record (with the coordinates and draw mode still in force), so the record never
+/// holds more than the current picture.
+class PictureBox {
+public:
+    /// Classic raster modes the system uses.
+    static constexpr int32_t kCopyPen = 13;
+    static constexpr int32_t kXorPen = 7;
+
+    /// Clears the picture to the back colour.
+    void Cls();
+    /// Sets the user coordinates of the picture: (x1, y1) is the top-left corner, (x2, y2) the bottom-right.
+    void Scale(double x1, double y1, double x2, double y2);
+    /// Draws a box between two corners, outlined or filled with the colour.
+    void LineBox(double x1, double y1, double x2, double y2, int32_t color, bool filled);
+
+    int32_t DrawMode() const noexcept { return draw_mode_; }
+    //! Changes how later drawing combines with the picture (1..16, else error 380); recorded only when it
+    //! really changes.
+    void DrawMode(int32_t mode);
+
+    int32_t BackColor() const noexcept { return back_color_; }
+    void BackColor(int32_t color) noexcept { back_color_ = color; }
+    bool Visible() const noexcept { return visible_; }
+    void Visible(bool value) noexcept { visible_ = value; }
+
+    double ScaleLeft() const noexcept { return scale_left_; }
+    double ScaleTop() const noexcept { return scale_top_; }
+    double ScaleWidth() const noexcept { return scale_width_; }
+    double ScaleHeight() const noexcept { return scale_height_; }
+
+    /// The operations since the last Cls, that Cls first.
+    const std::vector<DrawOperation>& Operations() const noexcept { return operations_; }
+
+private:
+    std::vector<DrawOperation> operations_;
+    int32_t draw_mode_ = kCopyPen;
+    int32_t back_color_ = 0xFFFFFF;
+    bool visible_ = true;
+    double scale_left_ = 0;
+    double scale_top_ = 0;
+    double scale_width_ = 1;
+    double scale_height_ = 1;
+    bool scaled_ = false;
+};
+
+} // namespace chronova::platform::ui

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/ui/ui_event.h"
+
+#include <string>
+#include <string_view>
+
+namespace chronova::platform::ui {
+
+/// A headless single-line text box.
+class TextBox {
+public:
+    TextBox() = default;
+    TextBox(const TextBox&) = delete;
+    TextBox& operator=(const TextBox&) = delete;
+
+    const std::string& Text() const noexcept { return text_; }
+    //! Replaces the text; raises Change only when it really changes, also from code.
+    void Text(std::string_view value) {
+        if (value == text_) {
+            return;
+        }
+        text_ = value;
+        Change.Fire();
+    }
+
+    /// The user types a new text: ignored while the box is disabled or locked.
+    void UserType(std::string_view value) {
+        if (enabled_ && !locked_) {
+            Text(value);
+        }
+    }
+
+    bool Locked() const noexcept { return locked_; }
+    //! A locked box shows its text but the user cannot edit it.
+    void Locked(bool value) noexcept { locked_ = value; }
+    bool Enabled() const noexcept { return enabled_; }
+    void Enabled(bool value) noexcept { enabled_ = value; }
+    bool Visible() const noexcept { return visible_; }
+    void Visible(bool value) noexcept { visible_ = value; }
+
+    /// Raised after the text changed.
+    Event<> Change;
+
+private:
+    std::string text_;
+    bool locked_ = false;
+    bool enabled_ = true;
+    bool visible_ = true;
+};
+
+} // namespace chronova::platform::ui
