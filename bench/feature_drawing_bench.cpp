@@ -3,6 +3,8 @@
 // redraw of every feature, and arrows drawn with QPainter glyph by glyph.
 #include <benchmark/benchmark.h>
 
+#include "gui_application.h"
+
 #include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
@@ -31,17 +33,6 @@ constexpr int kSteps = 1000;
 // An upwards arrow of a font every Debian desktop has.
 constexpr const char* kArrowFont = "DejaVu Sans";
 constexpr int32_t kArrowCharacter = 0x2191;
-
-// Fonts and text need an application object on the offscreen platform; benchmarks share one.
-void EnsureGuiApplication() {
-    static int argc = 1;
-    static char name[] = "chronova_bench";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        static QGuiApplication application(argc, argv);
-    }
-}
 
 // n points spread at random over the frame's extent, with a time step T (0..999), SPEED (0..10) and DIR
 // (0..360 degrees) per point.
@@ -110,7 +101,7 @@ std::shared_ptr<gis::ClassBreaksRenderer> ArrowRenderer() {
 
 // (a) One time step: the new definition expression, the features it lets through, the frame drawn.
 void BM_DrawTimeStep(benchmark::State& state) {
-    EnsureGuiApplication();
+    bench::EnsureGuiApplication();
     PointLayer& data = MillionPoints();
     data.layer->DefinitionExpression("T = 0");
     data.layer->VisibleFeatures(); // builds the field's index before timing
@@ -127,7 +118,7 @@ BENCHMARK(BM_DrawTimeStep)->Unit(benchmark::kMillisecond);
 
 // Baseline of (a): the whole layer redrawn, as without a time filter.
 void BM_DrawAllMillionPoints(benchmark::State& state) {
-    EnsureGuiApplication();
+    bench::EnsureGuiApplication();
     PointLayer& data = MillionPoints();
     data.layer->DefinitionExpression("");
     Frame frame;
@@ -139,7 +130,7 @@ BENCHMARK(BM_DrawAllMillionPoints)->Unit(benchmark::kMillisecond);
 
 // (b) 100,000 points with the layer's default simple renderer.
 void BM_DrawHundredThousandPoints(benchmark::State& state) {
-    EnsureGuiApplication();
+    bench::EnsureGuiApplication();
     static PointLayer data(100000);
     Frame frame;
     for (auto _ : state) {
@@ -160,7 +151,7 @@ PointLayer& TenThousandArrows() {
 }
 
 void BM_DrawArrows(benchmark::State& state) {
-    EnsureGuiApplication();
+    bench::EnsureGuiApplication();
     PointLayer& data = TenThousandArrows();
     Frame frame;
     for (auto _ : state) {
@@ -173,7 +164,7 @@ BENCHMARK(BM_DrawArrows)->Unit(benchmark::kMillisecond);
 // glyph's path.
 template <bool kAsText>
 void DrawArrowsOneByOne(benchmark::State& state) {
-    EnsureGuiApplication();
+    bench::EnsureGuiApplication();
     PointLayer& data = TenThousandArrows();
     const auto& renderer = dynamic_cast<const gis::ClassBreaksRenderer&>(*data.layer->Renderer());
     const gis::ColumnTable& table = *data.points->Data();

@@ -5,6 +5,8 @@
 // beside a full redraw of all five.
 #include <benchmark/benchmark.h>
 
+#include "gui_application.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
@@ -34,17 +36,6 @@ constexpr int kCells = 1024;
 constexpr int kTimeSteps = 100;
 const QSize kFrame(kWidth, kHeight);
 const gis::Envelope kExtent{0, 0, kCells, kCells};
-
-// Fonts and text need an application object on the offscreen platform; benchmarks share one.
-void EnsureGuiApplication() {
-    static int argc = 1;
-    static char name[] = "chronova_bench";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        static QGuiApplication application(argc, argv);
-    }
-}
 
 // A 24-band 1024x1024 Float32 GeoTIFF in a temporary folder, written once per run and removed at exit.
 struct BandFile {
@@ -101,7 +92,7 @@ struct RasterMap {
 };
 
 void BM_RasterBandSwitch_SeenBefore(benchmark::State& state) {
-    EnsureGuiApplication();
+    bench::EnsureGuiApplication();
     RasterMap raster;
     int band = 0;
     for (auto _ : state) {
@@ -113,7 +104,7 @@ void BM_RasterBandSwitch_SeenBefore(benchmark::State& state) {
 BENCHMARK(BM_RasterBandSwitch_SeenBefore)->Unit(benchmark::kMillisecond);
 
 void BM_RasterBandSwitch_NewColours(benchmark::State& state) {
-    EnsureGuiApplication();
+    bench::EnsureGuiApplication();
     RasterMap raster;
     auto& ramp = dynamic_cast<gis::RasterStretchColorRampRenderer&>(*raster.layer->Renderer());
     int band = 0;
@@ -130,7 +121,7 @@ BENCHMARK(BM_RasterBandSwitch_NewColours)->Unit(benchmark::kMillisecond);
 
 // The obvious way: read the band, colour it and draw it scaled into the frame, on every switch.
 void BM_RasterBandSwitch_Baseline(benchmark::State& state) {
-    EnsureGuiApplication();
+    bench::EnsureGuiApplication();
     const auto& raster = Bands().raster;
     const gis::ViewTransform transform(kExtent, kWidth, kHeight);
     QImage frame(kFrame, QImage::Format_ARGB32_Premultiplied);
@@ -220,7 +211,7 @@ struct TimeMap {
 };
 
 void BM_TimeStep_PartialRefresh(benchmark::State& state) {
-    EnsureGuiApplication();
+    bench::EnsureGuiApplication();
     TimeMap scene;
     for (auto _ : state) {
         scene.NextStep();
@@ -231,7 +222,7 @@ void BM_TimeStep_PartialRefresh(benchmark::State& state) {
 BENCHMARK(BM_TimeStep_PartialRefresh)->Unit(benchmark::kMillisecond);
 
 void BM_TimeStep_FullRedraw(benchmark::State& state) {
-    EnsureGuiApplication();
+    bench::EnsureGuiApplication();
     TimeMap scene;
     for (auto _ : state) {
         scene.NextStep();
