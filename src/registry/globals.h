@@ -12,6 +12,7 @@ namespace gis {
 class Application;
 } // namespace gis
 
+class ChronovaData;
 class LayerDataCollection;
 
 // The system's process-wide state, in one place under the names the rest of the system uses.
@@ -19,6 +20,8 @@ class LayerDataCollection;
 
 /// The host application the system runs in; null until the host attaches it.
 extern std::shared_ptr<gis::Application> g_pApp;
+/// The one registry and automation object; its owner creates and releases it.
+extern std::shared_ptr<ChronovaData> g_pChronovaData;
 /// Registered time layer records; replaced by every construction of the registry.
 extern std::shared_ptr<LayerDataCollection> g_Layers;
 /// Owner window handle for messages: the host's main window, or an open dialog's own window.

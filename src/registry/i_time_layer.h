@@ -55,4 +55,8 @@ public:
     void VectorFields(std::string&, std::string&) override {}
 };
 
+/// Makes kIID_ITimeLayer known to the host's interface lookup, so that layers can be classified by it;
+/// repeated calls do nothing more.
+void RegisterTimeLayerInterface();
+
 } // namespace chronova

@@ -22,7 +22,8 @@ namespace chronova::testing {
 /// A raster of a given number of bands whose cells are the band number; no file behind it.
 class BandNumberRaster : public gis::RasterDataset {
 public:
-    explicit BandNumberRaster(int32_t bands) : bands_(bands) {}
+    explicit BandNumberRaster(int32_t bands, std::string path = "/memory/bands.tif")
+        : bands_(bands), path_(std::move(path)) {}
     const std::string& FilePath() const override { return path_; }
     int32_t BandCount() const override { return bands_; }
     int32_t Width() const override { return 2; }
@@ -34,7 +35,7 @@ public:
 
 private:
     int32_t bands_;
-    std::string path_ = "/memory/bands.tif";
+    std::string path_;
 };
 
 inline std::shared_ptr<gis::RasterLayer> MakeRasterRecord(LayerData& record, int32_t bands,

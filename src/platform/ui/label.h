@@ -20,6 +20,9 @@ public:
 
     bool Visible() const noexcept { return visible_; }
     void Visible(bool value) noexcept { visible_ = value; }
+    bool Enabled() const noexcept { return enabled_; }
+    //! A disabled label is shown greyed and ignores clicks.
+    void Enabled(bool value) noexcept { enabled_ = value; }
 
     const std::string& ToolTipText() const noexcept { return tool_tip_text_; }
     //! Text shown when the mouse rests on the label.
@@ -32,6 +35,7 @@ private:
     std::string caption_;
     std::string tool_tip_text_;
     bool visible_ = true;
+    bool enabled_ = true;
 };
 
 } // namespace chronova::platform::ui

@@ -1,8 +1,26 @@
 #include "platform/ui/picture_box.h"
 
 #include "platform/automation_error.h"
+#include "platform/ui/window_handle.h"
 
 namespace chronova::platform::ui {
+
+PictureBox::PictureBox() : hwnd_(NewWindowHandle()) {}
+
+void PictureBox::FillStyle(int32_t style) {
+    if (style < 0 || style > 7) {
+        RaiseError(380, "Invalid property value");
+    }
+    fill_style_ = style;
+}
+
+void PictureBox::FontSize(double points) {
+    // The negated test also turns away NaN.
+    if (!(points > 0 && points <= 2160)) {
+        RaiseError(380, "Invalid property value");
+    }
+    font_size_ = points;
+}
 
 void PictureBox::Cls() {
     operations_.clear();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace chronova::platform::ui {
@@ -29,6 +31,16 @@ public:
     /// Classic raster modes the system uses.
     static constexpr int32_t kCopyPen = 13;
     static constexpr int32_t kXorPen = 7;
+    /// Classic fill styles: solid fill, or no fill at all.
+    static constexpr int32_t kFillSolid = 0;
+    static constexpr int32_t kFillTransparent = 1;
+
+    PictureBox();
+    PictureBox(const PictureBox&) = delete;
+    PictureBox& operator=(const PictureBox&) = delete;
+
+    /// The box's own window handle, unique in the process; the dockable window hosts the content by it.
+    int32_t hWnd() const noexcept { return hwnd_; }
 
     /// Clears the picture to the back colour.
     void Cls();
@@ -44,6 +56,21 @@ public:
 
     int32_t BackColor() const noexcept { return back_color_; }
     void BackColor(int32_t color) noexcept { back_color_ = color; }
+    int32_t ForeColor() const noexcept { return fore_color_; }
+    //! Colour of the pen and of text drawn without a colour of their own, as 0x00BBGGRR.
+    void ForeColor(int32_t color) noexcept { fore_color_ = color; }
+    int32_t FillStyle() const noexcept { return fill_style_; }
+    //! How closed shapes are filled: 0 solid, 1 transparent, 2..7 hatch patterns; error 380 otherwise.
+    void FillStyle(int32_t style);
+
+    const std::string& FontName() const noexcept { return font_name_; }
+    //! Font of text drawn on the picture; a name the display lacks falls back to a similar font there.
+    void FontName(std::string_view name) { font_name_ = name; }
+    double FontSize() const noexcept { return font_size_; }
+    //! Font size in points; error 380 unless above 0 and at most 2160.
+    void FontSize(double points);
+    bool FontBold() const noexcept { return font_bold_; }
+    void FontBold(bool value) noexcept { font_bold_ = value; }
     bool Visible() const noexcept { return visible_; }
     void Visible(bool value) noexcept { visible_ = value; }
 
@@ -57,8 +84,14 @@ public:
 
 private:
     std::vector<DrawOperation> operations_;
+    int32_t hwnd_;
     int32_t draw_mode_ = kCopyPen;
     int32_t back_color_ = 0xFFFFFF;
+    int32_t fore_color_ = 0x000000;
+    int32_t fill_style_ = kFillTransparent;
+    std::string font_name_ = "MS Sans Serif";
+    double font_size_ = 8.25;
+    bool font_bold_ = false;
     bool visible_ = true;
     double scale_left_ = 0;
     double scale_top_ = 0;

@@ -49,5 +49,28 @@ TEST(PictureBoxTest, ClsStartsANewRecordThatKeepsScaleAndDrawMode) {
     EXPECT_THROW(box.DrawMode(17), AutomationError);
 }
 
+TEST(PictureBoxTest, FontAndFillPropertiesKeepTheirValuesAndRejectOutOfRangeOnes) {
+    PictureBox box;
+    EXPECT_EQ(box.FillStyle(), PictureBox::kFillTransparent);
+    box.FillStyle(PictureBox::kFillSolid);
+    box.FillStyle(7);
+    box.FontSize(9);
+    box.FontName("arial narrow");
+    box.FontBold(true);
+    box.ForeColor(0xFFFFFF);
+    for (int32_t style : {-1, 8}) {
+        EXPECT_THROW(box.FillStyle(style), AutomationError) << style;
+    }
+    for (double size : {0.0, -3.0, 2161.0}) {
+        EXPECT_THROW(box.FontSize(size), AutomationError) << size;
+    }
+    EXPECT_EQ(box.FillStyle(), 7);
+    EXPECT_EQ(box.FontSize(), 9);
+    EXPECT_EQ(box.FontName(), "arial narrow");
+    EXPECT_TRUE(box.FontBold());
+    EXPECT_EQ(box.ForeColor(), 0xFFFFFF);
+    EXPECT_EQ(box.Operations().size(), 0U); // properties for later drawing, not drawing themselves
+}
+
 } // namespace
 } // namespace chronova::platform::ui

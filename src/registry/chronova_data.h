@@ -1,0 +1,176 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "gis/events.h"
+#include "platform/ole_date.h"
+#include "platform/variant.h"
+
+namespace chronova {
+
+namespace gis {
+class ILayer;
+class Map;
+class PageLayout;
+} // namespace gis
+
+namespace platform::ui {
+class EventLoop;
+} // namespace platform::ui
+
+class LayerData;
+class frmSlider;
+
+/// Class id of ChronovaData.
+inline constexpr std::string_view kCLSID_ChronovaData = "{028AA930-3BF5-4AF8-BBDC-9841B535D08C}";
+/// Interface id of ChronovaData's automation interface.
+inline constexpr std::string_view kIID_ChronovaData = "{FE223ECD-CF61-41C0-A750-E7D5292C674F}";
+
+/// The registry of the focus map's time layers and the system's automation object. It turns map layers into
+/// time layer records, owns the slider form and forwards its time model, applies the current time to every
+/// registered layer, and follows the host document so that closing it, changing the focus map or deleting
+/// layers leaves the registry and the slider consistent. One instance serves the process (g_pChronovaData).
+/// Public members pass their errors to the caller; event handlers show theirs.
+class ChronovaData : public platform::IUnknown {
+public:
+    /// Starts an empty registry (a new g_Layers) with its slider form, whose timers run on the loop, and
+    /// follows the host's document when g_pApp is set. The loop must outlive the object.
+    explicit ChronovaData(platform::ui::EventLoop& loop);
+    ChronovaData(const ChronovaData&) = delete;
+    ChronovaData& operator=(const ChronovaData&) = delete;
+    /// Stops following the document, empties and releases g_Layers and unloads the form.
+    ~ChronovaData() override;
+
+    /// Removes every registered layer and rebuilds (or, while the document closes, empties) the slider.
+    void Clear();
+    /// Lifts the time filter from one record of the layer and removes the record.
+    void RemoveLayer(const std::shared_ptr<gis::ILayer>& pLayer);
+
+    // Registration: each returns false when its checks or the time step discovery fail. None checks whether
+    // the layer is registered already.
+    bool AddCustomTimeLayer(const std::shared_ptr<gis::ILayer>& pLayer, const std::string& sTimeField);
+    /// Always true: a WMS layer whose steps cannot be found is simply not registered.
+    platform::Variant AddWMSLayer(const std::shared_ptr<gis::ILayer>& pLayer);
+    bool AddShapefileLayer(const std::shared_ptr<gis::ILayer>& pLayer, const std::string& sTimeField);
+    /// RStartTime is a minute count, RInterval seconds, RIntervalUnits "d", "h" or "n" (anything else is
+    /// "n"). Also writes the raster's settings side file.
+    bool AddRasterLayer(const std::shared_ptr<gis::ILayer>& pLayer, const std::string& sTimeField, int32_t RStartTime,
+                        int32_t RInterval, const std::string& RIntervalUnits);
+    bool AddGeoDatabaseLayer(const std::shared_ptr<gis::ILayer>& pLayer, const std::string& sTimeField);
+    /// A geodatabase layer whose time field sits in the table sTable, joined on sKeyField (layer) =
+    /// sKeyField2 (table).
+    bool AddGeoDatabaseJoinedLayer(const std::shared_ptr<gis::ILayer>& pLayer, const std::string& sKeyField,
+                                   const std::string& sJoinName, const std::string& sTable,
+                                   const std::string& sPrimaryKey, const std::string& sKeyField2,
+                                   const std::string& sTimeField, const std::string& sOtherFields = "");
+
+    // Vectors: speed and direction drawn as character markers, applied at the layer's next update.
+    bool MakeVectorsWithChar(const std::shared_ptr<gis::ILayer>& pLayer, const std::string& sSpeedField,
+                             const std::string& sDirectionField, const std::string& sFont, int16_t iChar,
+                             double fMinSymSize, double fMaxSymSize, double MinRange = 0, double MaxRange = 0);
+    /// Zero MinRange and MaxRange take the speed range from the data.
+    bool MakeVectors(const std::shared_ptr<gis::ILayer>& pLayer, const std::string& sSpeedField,
+                     const std::string& sDirectionField, double MinRange = 0, double MaxRange = 0);
+    /// Makes a registered feature layer show every step up to the current one.
+    platform::Variant ShowPreviousTimeSteps(const std::shared_ptr<gis::ILayer>& pLayer);
+    /// The layer's own display-cache flag, copied into its record.
+    bool IsCached(const std::shared_ptr<gis::ILayer>& pLayer);
+    /// Sets the record's flag only; the layer is not changed.
+    void IsCached(const std::shared_ptr<gis::ILayer>& pLayer, bool value);
+
+    // The slider's time model. Writes are ignored while the document closes.
+    platform::Date StartTime();
+    void StartTime(platform::Date value);
+    platform::Date FinishTime();
+    void FinishTime(platform::Date value);
+    int32_t Interval();
+    void Interval(int32_t value);
+    platform::Date CurrentTime();
+    void CurrentTime(platform::Date value);
+    std::shared_ptr<gis::ILayer> TimeRange();
+    void TimeRange(std::shared_ptr<gis::ILayer>& value);
+    int16_t TimeRangeCount();
+    /// The slider has a valid axis, at least one layer is registered and the document is not closing.
+    bool Valid();
+
+    // Lookups over the registered records, first match wins. The optional out argument receives the record.
+    bool FindByPath(const std::string& sPath, std::shared_ptr<LayerData>* pLayerData = nullptr);
+    bool FindLayerByPath(const std::string& sPath);
+    bool FindByLayer(const std::shared_ptr<gis::ILayer>& pLayer, std::shared_ptr<LayerData>* pLayerData = nullptr);
+    bool FindLayer(const std::shared_ptr<gis::ILayer>& pLayer);
+    /// The step the record of sPath shows at dteCurrentTime, as a date.
+    bool GetCurrentTimeByPath(const std::string& sPath, platform::Date dteCurrentTime, platform::Date& dteTime);
+    /// With fill-gaps off the time itself, with fill-gaps on the layer's step at or before it.
+    bool GetCurrentTimeByLayer(LayerData* pLayerData, platform::Date dteCurrentTime, platform::Variant& dteTime);
+
+    /// The slider window's caption; "" without a form.
+    std::string Caption();
+    /// The window handle of the slider's content; 0 without a form.
+    int32_t hWnd();
+    /// Rebuilds the slider from the registered layers (empties it while the document closes).
+    void Update();
+    /// Applies the current time to every registered layer, or lifts every time filter when bShow is false.
+    void ApplyFilters(bool bShow = true);
+
+    bool UseDateTime();
+    void UseDateTime(bool value);
+    bool TimeSpanActive();
+    void TimeSpanActive(bool value);
+    void SetTimeSpan(platform::Date dteStart, platform::Date dteFinish);
+    void GetTimeSpan(platform::Date& dteStart, platform::Date& dteFinish);
+    bool TimeSpanLabelEnabled();
+    void TimeSpanLabelEnabled(bool value);
+    int32_t TimeSpanColor();
+    void TimeSpanColor(int32_t value);
+    int32_t TimeSpanLabelColor();
+    void TimeSpanLabelColor(int32_t value);
+
+    /// The slider form, for the dockable window and for tests.
+    frmSlider* Slider() const noexcept { return m_frmSlider.get(); }
+
+private:
+    // Host events.
+    void OnCloseDocument();
+    void OnMapsChanged();
+    void OnOpenDocument();
+    void OnFocusMapChanged();
+    void OnItemDeleted(const std::shared_ptr<gis::ILayer>& Item);
+    /// Removes the records of a deleted layer (recursing into groups); false when nothing was removed.
+    void HandleItemDeleted(const std::shared_ptr<gis::ILayer>& Item);
+    void RestoreSliderAfterDelete();
+
+    void SubscribeDocument();
+    void SubscribeMap(const std::shared_ptr<gis::Map>& map);
+    void SubscribeLayout(const std::shared_ptr<gis::PageLayout>& layout);
+    /// The focus map of the host's document, or null.
+    static std::shared_ptr<gis::Map> FocusMap();
+    /// Appends the record to g_Layers under its identity key.
+    static void Register(const std::shared_ptr<LayerData>& record);
+    bool ExtensionEnabled() const;
+    void RefreshGeography();
+
+    std::unique_ptr<frmSlider> m_frmSlider;
+
+    gis::Connection doc_close_;
+    gis::Connection doc_maps_changed_;
+    gis::Connection doc_open_;
+    gis::Connection map_item_deleted_;
+    gis::Connection layout_focus_map_changed_;
+    std::weak_ptr<gis::Map> pMapEvent;
+    std::weak_ptr<gis::PageLayout> pLayoutEvent;
+
+    std::shared_ptr<gis::ILayer> SavedTimeRange;
+    platform::Date SavedCurrentTime;
+    platform::Date SavedStartTime;
+    platform::Date SavedFinishTime;
+    int32_t SavedInterval = 0;
+    int16_t DeleteDepth = 0;
+    bool LayersRemoved = false;
+    bool StateSaved = false;
+    bool DocumentClosing = false;
+};
+
+} // namespace chronova

@@ -1,0 +1,285 @@
+// The slider's time model as automation clients see it, and applying the current time to every layer.
+
+#include <memory>
+
+#include "gis/map/active_view.h"
+#include "gis/map/application.h"
+#include "gis/map/document.h"
+#include "gis/map/extension.h"
+#include "gis/map/map.h"
+#include "host/error_handling.h"
+#include "registry/chronova_data.h"
+#include "registry/globals.h"
+#include "registry/layer_data.h"
+#include "registry/layer_data_collection.h"
+#include "slider/frm_slider.h"
+#include "timeapply/mod_layers.h"
+
+namespace chronova {
+
+namespace {
+
+constexpr std::string_view kModule = "ChronovaData";
+constexpr std::string_view kExtensionName = "Chronova.ChronovaExt";
+using ErrorHandling::Trap;
+using ErrorHandling::TrapKind;
+
+} // namespace
+
+// Reads pass the form's value through; writes are dropped while the document closes, so that the slider a
+// closing document empties is not filled again by a client.
+platform::Date ChronovaData::StartTime() {
+    platform::Date value;
+    Trap("StartTime", kModule, TrapKind::Inner, [&] { value = m_frmSlider->StartTime(); });
+    return value;
+}
+
+void ChronovaData::StartTime(platform::Date value) {
+    Trap("StartTime", kModule, TrapKind::Inner, [&] {
+        if (!DocumentClosing) {
+            m_frmSlider->StartTime(value);
+        }
+    });
+}
+
+platform::Date ChronovaData::FinishTime() {
+    platform::Date value;
+    Trap("FinishTime", kModule, TrapKind::Inner, [&] { value = m_frmSlider->FinishTime(); });
+    return value;
+}
+
+void ChronovaData::FinishTime(platform::Date value) {
+    Trap("FinishTime", kModule, TrapKind::Inner, [&] {
+        if (!DocumentClosing) {
+            m_frmSlider->FinishTime(value);
+        }
+    });
+}
+
+int32_t ChronovaData::Interval() {
+    int32_t value = 0;
+    Trap("Interval", kModule, TrapKind::Inner, [&] { value = m_frmSlider->Interval(); });
+    return value;
+}
+
+void ChronovaData::Interval(int32_t value) {
+    Trap("Interval", kModule, TrapKind::Inner, [&] {
+        if (!DocumentClosing) {
+            m_frmSlider->Interval(value);
+        }
+    });
+}
+
+platform::Date ChronovaData::CurrentTime() {
+    platform::Date value;
+    Trap("CurrentTime", kModule, TrapKind::Inner, [&] { value = m_frmSlider->CurrentTime(); });
+    return value;
+}
+
+void ChronovaData::CurrentTime(platform::Date value) {
+    Trap("CurrentTime", kModule, TrapKind::Inner, [&] {
+        if (!DocumentClosing) {
+            m_frmSlider->CurrentTime(value);
+        }
+    });
+}
+
+std::shared_ptr<gis::ILayer> ChronovaData::TimeRange() {
+    std::shared_ptr<gis::ILayer> value;
+    Trap("TimeRange", kModule, TrapKind::Inner, [&] { value = m_frmSlider->TimeRange(); });
+    return value;
+}
+
+void ChronovaData::TimeRange(std::shared_ptr<gis::ILayer>& value) {
+    Trap("TimeRange", kModule, TrapKind::Inner, [&] {
+        if (!DocumentClosing) {
+            m_frmSlider->TimeRange(value);
+        }
+    });
+}
+
+int16_t ChronovaData::TimeRangeCount() {
+    int16_t value = 0;
+    Trap("TimeRangeCount", kModule, TrapKind::Inner, [&] {
+        if (!DocumentClosing) {
+            value = m_frmSlider->TimeRangeCount();
+        }
+    });
+    return value;
+}
+
+bool ChronovaData::Valid() {
+    bool value = false;
+    Trap("Valid", kModule, TrapKind::Inner,
+         [&] { value = m_frmSlider->Valid() && g_Layers && g_Layers->Count() > 0 && !DocumentClosing; });
+    return value;
+}
+
+bool ChronovaData::UseDateTime() {
+    bool value = false;
+    Trap("UseDateTime", kModule, TrapKind::Inner, [&] {
+        if (m_frmSlider) {
+            value = m_frmSlider->UseDateTime();
+        }
+    });
+    return value;
+}
+
+void ChronovaData::UseDateTime(bool value) {
+    Trap("UseDateTime", kModule, TrapKind::Inner, [&] {
+        if (m_frmSlider) {
+            m_frmSlider->UseDateTime(value);
+        }
+    });
+}
+
+bool ChronovaData::TimeSpanActive() {
+    bool value = false;
+    Trap("TimeSpanActive", kModule, TrapKind::Inner, [&] {
+        if (m_frmSlider) {
+            value = m_frmSlider->TimeSpanActive();
+        }
+    });
+    return value;
+}
+
+void ChronovaData::TimeSpanActive(bool value) {
+    Trap("TimeSpanActive", kModule, TrapKind::Inner, [&] {
+        if (m_frmSlider && !(value && DocumentClosing)) {
+            m_frmSlider->TimeSpanActive(value);
+        }
+    });
+}
+
+void ChronovaData::SetTimeSpan(platform::Date dteStart, platform::Date dteFinish) {
+    Trap("SetTimeSpan", kModule, TrapKind::Inner, [&] {
+        if (m_frmSlider && !DocumentClosing) {
+            m_frmSlider->SetTimeSpan(dteStart, dteFinish);
+        }
+    });
+}
+
+void ChronovaData::GetTimeSpan(platform::Date& dteStart, platform::Date& dteFinish) {
+    Trap("GetTimeSpan", kModule, TrapKind::Inner, [&] {
+        if (m_frmSlider && !DocumentClosing) {
+            m_frmSlider->GetTimeSpan(dteStart, dteFinish);
+        }
+    });
+}
+
+bool ChronovaData::TimeSpanLabelEnabled() {
+    bool value = false;
+    Trap("TimeSpanLabelEnabled", kModule, TrapKind::Inner, [&] {
+        if (m_frmSlider && !DocumentClosing) {
+            value = m_frmSlider->TimeSpanLabelEnabled();
+        }
+    });
+    return value;
+}
+
+void ChronovaData::TimeSpanLabelEnabled(bool value) {
+    Trap("TimeSpanLabelEnabled", kModule, TrapKind::Inner, [&] {
+        if (m_frmSlider && !DocumentClosing) {
+            m_frmSlider->TimeSpanLabelEnabled(value);
+        }
+    });
+}
+
+int32_t ChronovaData::TimeSpanColor() {
+    int32_t value = 0;
+    Trap("TimeSpanColor", kModule, TrapKind::Inner, [&] {
+        if (m_frmSlider && !DocumentClosing) {
+            value = m_frmSlider->TimeSpanColor();
+        }
+    });
+    return value;
+}
+
+void ChronovaData::TimeSpanColor(int32_t value) {
+    Trap("TimeSpanColor", kModule, TrapKind::Inner, [&] {
+        if (m_frmSlider && !DocumentClosing) {
+            m_frmSlider->TimeSpanColor(value);
+        }
+    });
+}
+
+int32_t ChronovaData::TimeSpanLabelColor() {
+    int32_t value = 0;
+    Trap("TimeSpanLabelColor", kModule, TrapKind::Inner, [&] {
+        if (m_frmSlider && !DocumentClosing) {
+            value = m_frmSlider->TimeSpanLabelColor();
+        }
+    });
+    return value;
+}
+
+void ChronovaData::TimeSpanLabelColor(int32_t value) {
+    Trap("TimeSpanLabelColor", kModule, TrapKind::Inner, [&] {
+        if (m_frmSlider && !DocumentClosing) {
+            m_frmSlider->TimeSpanLabelColor(value);
+        }
+    });
+}
+
+std::string ChronovaData::Caption() {
+    return m_frmSlider ? m_frmSlider->Caption() : std::string();
+}
+
+int32_t ChronovaData::hWnd() {
+    return m_frmSlider ? m_frmSlider->Picture1.hWnd() : 0;
+}
+
+void ChronovaData::Update() {
+    Trap("Update", kModule, TrapKind::Inner, [&] {
+        if (!m_frmSlider) {
+            return;
+        }
+        if (DocumentClosing) {
+            m_frmSlider->Clear();
+            return;
+        }
+        m_frmSlider->Update();
+        if (g_iDisplayType != 1) {
+            m_frmSlider->DrawDayNight();
+        } else {
+            m_frmSlider->picDayNightBands.Cls();
+        }
+    });
+}
+
+bool ChronovaData::ExtensionEnabled() const {
+    const auto extension = g_pApp ? g_pApp->FindExtensionByName(kExtensionName) : nullptr;
+    const auto config = std::dynamic_pointer_cast<gis::IExtensionConfig>(extension);
+    return config && config->State() == static_cast<int32_t>(gis::ExtensionState::Enabled);
+}
+
+void ChronovaData::RefreshGeography() {
+    if (const auto map = FocusMap()) {
+        map->PartialRefresh(gis::view_phase::kGeography, nullptr, std::nullopt);
+    }
+}
+
+void ChronovaData::ApplyFilters(bool bShow) {
+    Trap("ApplyFilters", kModule, TrapKind::Inner, [&] {
+        if (!g_pApp || DocumentClosing || !ExtensionEnabled()) {
+            return;
+        }
+        if (!m_frmSlider || !g_Layers || g_Layers->Count() < 1) {
+            return;
+        }
+        platform::Date current;
+        if (bShow) {
+            current = CurrentTime();
+        }
+        for (const auto& record : g_Layers->NewEnum()) {
+            if (bShow) {
+                modLayers::UpdateLayer(*record, current);
+            } else {
+                modLayers::UnselectLayer(*record);
+            }
+        }
+        RefreshGeography();
+    });
+}
+
+} // namespace chronova

@@ -1,0 +1,919 @@
+#include "slider/frm_slider.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <limits>
+#include <optional>
+#include <utility>
+
+#include "datetime/mod_date_time.h"
+#include "gis/layers/feature_layer.h"
+#include "gis/layers/layer.h"
+#include "gis/map/application.h"
+#include "gis/ogr/coordinate_projection.h"
+#include "host/error_handling.h"
+#include "platform/automation_error.h"
+#include "platform/date_text.h"
+#include "registry/globals.h"
+#include "registry/layer_data.h"
+#include "registry/layer_data_collection.h"
+#include "timeapply/arc_objects.h"
+
+namespace chronova {
+namespace {
+
+using ErrorHandling::Trap;
+using ErrorHandling::TrapKind;
+using platform::Date;
+
+// A slider position is a 16-bit integer, so the axis has at most this many steps.
+constexpr int32_t kMaxSteps = 32767;
+constexpr int32_t kMinutesPerDay = 1440;
+constexpr std::string_view kDefaultRange = "Default";
+constexpr std::string_view kExtensionName = "Chronova.ChronovaExt";
+constexpr std::string_view kTooManySteps = "Number of Time Steps Exceeds Limits - Adjusting Interval.";
+// The band is drawn with the pen ANDed onto the background, so overlapping night boxes stay dark.
+constexpr int32_t kMaskPenDrawMode = 9;
+
+// A Long result of Long arithmetic; error 6 when it does not fit, as the classic arithmetic raises.
+int32_t ToLong(int64_t value) {
+    if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max()) {
+        platform::RaiseError(platform::error::kOverflow);
+    }
+    return static_cast<int32_t>(value);
+}
+
+// A 16-bit Integer result; error 6 when it does not fit.
+int16_t ToInteger(int64_t value) {
+    if (value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max()) {
+        platform::RaiseError(platform::error::kOverflow);
+    }
+    return static_cast<int16_t>(value);
+}
+
+// The nearest whole number, halves to the even one (the default rounding mode); error 6 outside a Long.
+int32_t RoundLong(double value) {
+    const double rounded = std::nearbyint(value);
+    if (!(rounded >= std::numeric_limits<int32_t>::min() && rounded <= std::numeric_limits<int32_t>::max())) {
+        platform::RaiseError(platform::error::kOverflow);
+    }
+    return static_cast<int32_t>(rounded);
+}
+
+// The present local date and time, which an empty time label stands for.
+Date PresentTime() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm local{};
+    localtime_r(&now, &local);
+    return Date::FromParts(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                           std::min(local.tm_sec, 59));
+}
+
+std::vector<std::shared_ptr<LayerData>> Records() {
+    return g_Layers ? g_Layers->NewEnum() : std::vector<std::shared_ptr<LayerData>>{};
+}
+
+// cboLayers keeps a record's identity number in ItemData; the registry keys the record by its decimal text.
+std::string RecordKey(int32_t item_data) {
+    return std::to_string(static_cast<uint32_t>(item_data));
+}
+
+int32_t HighestUniqueIndex() {
+    return static_cast<int32_t>(g_dteUniqueTimes.size()) - 1;
+}
+
+// The first position of the shared step list that holds exactly the date of a minute number; 0 when none does.
+int32_t UniquePosition(int32_t minutes) {
+    const Date date = modDateTime::MinutesToDate(minutes);
+    const auto found = std::find(g_dteUniqueTimes.begin(), g_dteUniqueTimes.end(), date);
+    return found == g_dteUniqueTimes.end() ? 0 : static_cast<int32_t>(found - g_dteUniqueTimes.begin());
+}
+
+} // namespace
+
+frmSlider::frmSlider(platform::ui::EventLoop& loop) : Form("Chronova"), Timer1(loop), Timer2(loop) {
+    static constexpr std::pair<std::string_view, std::string_view> kTools[] = {
+        {"ID_REWIND", "Go to the start"},
+        {"ID_STEP", "Step forward"},
+        {"ID_STOP", "Stop"},
+        {"ID_PLAY", "Play"},
+        {"ID_FORWARD", "Go to the end"},
+        {"ID_PLAYBACK", "Play backwards"},
+        {"ID_STEPBACK", "Step back"},
+    };
+    for (const auto& [key, tip] : kTools) {
+        tb1.Add(key, tip);
+    }
+    for (platform::ui::Timer* timer : {&Timer1, &Timer2}) {
+        timer->Interval(100);
+        timer->Enabled(false);
+    }
+
+    control_events_.emplace_back(Slider1.Change.Connect([this] { Slider1_Change(); }));
+    control_events_.emplace_back(Slider1.Scroll.Connect([this] { Slider1_Scroll(); }));
+    control_events_.emplace_back(
+        tb1.ButtonClick.Connect([this](const std::string& key) { tb1_Click(key, 0, 0, true); }));
+    control_events_.emplace_back(Timer1.Tick.Connect([this] { Timer1_Timer(); }));
+    control_events_.emplace_back(Timer2.Tick.Connect([this] { Timer2_Timer(); }));
+    control_events_.emplace_back(cboLayers.Click.Connect([this] { cboLayers_Click(); }));
+    for (int16_t k = 0; k < static_cast<int16_t>(lblTime.size()); ++k) {
+        control_events_.emplace_back(lblTime[static_cast<size_t>(k)].Change.Connect([this, k] { lblTime_Change(k); }));
+    }
+}
+
+frmSlider::~frmSlider() = default;
+
+void frmSlider::Form_Load() {
+    Trap("Form_Load ", kModule, TrapKind::TopLevel, [&] {
+        // The band's white pen, bold narrow font and transparent fill belong to the desktop window that replays
+        // the picture; the recorded picture keeps its draw mode.
+        picDayNightBands.DrawMode(kMaskPenDrawMode);
+        picDayNightBands.Cls();
+        Clear();
+        sLastRange = kDefaultRange;
+        bUseDateTimeSet = false;
+        bUseDateTime = true;
+        bSpanLabels = false;
+    });
+}
+
+void frmSlider::Form_Unload() {
+    Trap("Form_Unload ", kModule, TrapKind::TopLevel, [&] {
+        DisconnectDisplayEvents();
+        Clear();
+    });
+}
+
+int64_t frmSlider::WholeSeconds(Date dteTime) {
+    return std::llround(dteTime.Linear() * 86400.0);
+}
+
+// ---- Building the axis ----
+
+void frmSlider::Update() {
+    UpdateState state;
+    bool go_on = true; // an error in the rebuild still leads to the closing steps
+    Trap("Update ", kModule, TrapKind::TopLevel, [&] { go_on = RebuildAxis(state); });
+    if (!go_on) {
+        return;
+    }
+    Trap("Update ", kModule, TrapKind::TopLevel, [&] { FinishUpdate(state); });
+}
+
+bool frmSlider::RebuildAxis(UpdateState& state) {
+    dLongitude = 0.0;
+    // The span follows the new axis: it is put back, on the new positions, once the axis stands.
+    if (TimeSpanActive()) {
+        GetTimeSpan(state.span_start, state.span_finish);
+        state.span_was_active = true;
+        TimeSpanActive(false);
+    }
+    if (!g_pApp) {
+        return false;
+    }
+    const std::vector<std::shared_ptr<LayerData>> records = Records();
+    const auto count = static_cast<int32_t>(records.size());
+    if (count == 0) {
+        Clear();
+        return false;
+    }
+
+    const bool restore = cboLayers.ListCount() > 1 && lFinish > lStart;
+    Date remembered_time;
+    int32_t remembered_interval = 0;
+    std::shared_ptr<gis::ILayer> remembered_layer;
+    if (restore) {
+        remembered_time = CurrentTime();
+        remembered_interval = GetInterval();
+        remembered_layer = TimeRange();
+    }
+
+    bFastRefresh = false;
+    cboLayers.Clear();
+    cboLayers.AddItem(kDefaultRange);
+    g_dteUniqueTimes.assign(1, Date());
+
+    bool found = false;
+    int32_t min_start = 0;
+    int32_t max_finish = 0;
+    int32_t min_interval = 0;
+    int32_t i = 0;
+    for (const auto& record : records) {
+        LayerData& ld = *record;
+        ++i;
+        found = found || (remembered_layer && ld.TheLayer == remembered_layer);
+        ld.isInitialized = true;
+        if (!ld.TheLayer) {
+            platform::RaiseError(platform::error::kObjectNotSet);
+        }
+        ld.IsCached = ld.TheLayer->Cached();
+        bFastRefresh = (ld.IsCached || bFastRefresh) && g_bFastRefresh;
+        if (ld.TimeFieldType == 3 && !bUseDateTimeSet) {
+            bUseDateTime = false;
+        }
+        if (i == 1) {
+            min_start = ld.StartTime;
+            max_finish = ld.FinishTime;
+            min_interval = ld.Interval;
+            TakeLocation(*ld.TheLayer);
+        } else {
+            if (ld.StartTime < min_start) {
+                min_start = ld.StartTime;
+                TakeLocation(*ld.TheLayer);
+            }
+            max_finish = std::max(max_finish, ld.FinishTime);
+            // A first layer without an interval leaves 0 here; the gaps between starts decide below.
+            if (ld.Interval > 0 && min_interval > ld.Interval) {
+                min_interval = ld.Interval;
+            }
+        }
+        cboLayers.AddItem(ld.TheLayer->Name());
+        cboLayers.ItemData(cboLayers.ListCount() - 1, static_cast<int32_t>(ld.Identity()));
+
+        if (ld.IsVectorized && !ld.VectorsApplied) {
+            // Custom time layers get their vectors from the layer update at every step.
+            if (!ld.IsTimeLayer) {
+                const std::string prefix = ld.sqlTable.empty() ? std::string() : ld.sqlTable + ".";
+                ArcObjects::ApplyGraduatedCharacterSymbolRenderer(
+                    std::dynamic_pointer_cast<gis::FeatureLayer>(ld.TheLayer), ld.VectorFont, ld.VectorChar,
+                    prefix + ld.SpeedField, prefix + ld.DirectionField, 5, ld.MinRange, ld.MaxRange, ld.VectorMinSize,
+                    ld.VectorMaxSize);
+            }
+            ld.VectorsApplied = true;
+            state.vectors_applied = true;
+        }
+        if (g_iDisplayType == 1) {
+            ArcObjects::RetrieveTimeInfo(&ld);
+        }
+    }
+
+    // Without an interval of their own, the layers step by the smallest gap between their start times.
+    if (min_interval < 1 && count > 1) {
+        int32_t previous = min_start;
+        for (int32_t k = 2; k <= count; ++k) {
+            std::optional<int32_t> next;
+            for (const auto& record : records) {
+                const int32_t s = record->StartTime;
+                if (s > previous && (!next || s < *next)) {
+                    next = s;
+                }
+            }
+            // Every later start is used up; measuring on from nothing would invent a gap.
+            if (!next) {
+                break;
+            }
+            const int32_t gap = ToLong(int64_t{*next} - previous);
+            if (min_interval == 0 || min_interval > gap) {
+                min_interval = gap;
+            }
+            previous = *next;
+        }
+    }
+    if (min_interval < 1) {
+        min_interval = 1;
+    }
+    const int32_t data_range = ToLong(int64_t{max_finish} - min_start);
+    if (static_cast<double>(data_range) / min_interval + 1.0 > kMaxSteps) {
+        min_interval = std::min(RoundLong(data_range / static_cast<double>(kMaxSteps) + 1.0), kMaxSteps);
+    }
+
+    lDataInterval = min_interval;
+    lDataStart = min_start;
+    lDataFinish = max_finish;
+    lInterval = UniquePoints() ? HighestUniqueIndex() : min_interval;
+    lStart = min_start;
+    lFinish = max_finish;
+    lLastApplied = 0;
+
+    cboLayers.ListIndex(-1);
+    state.old_pos = Slider1.Value();
+
+    const RangeChoice choice(*this);
+    if (restore) {
+        const int32_t iv = GetInterval();
+        if (iv > 0 && bKeepInterval && iv > ToLong(int64_t{lFinish} - lStart)) {
+            SetInterval(remembered_interval);
+            bKeepInterval = true;
+        } else {
+            SetInterval(min_interval);
+        }
+        if (found) {
+            std::shared_ptr<gis::ILayer> layer = remembered_layer;
+            TimeRange(layer);
+        } else {
+            cboLayers.ListIndex(0);
+        }
+        const Date finish = FinishTime();
+        CurrentTime(WholeSeconds(finish) - WholeSeconds(remembered_time) >= 0 ? remembered_time : finish);
+    } else {
+        cboLayers.ListIndex(0);
+    }
+    return true;
+}
+
+void frmSlider::FinishUpdate(const UpdateState& state) {
+    // The slider raises no change when its value stayed, but the rebuilt axis must still be applied.
+    if (state.old_pos >= 0 && Slider1.Value() == state.old_pos) {
+        Slider1_Change();
+    }
+    if (state.span_was_active) {
+        TimeSpanActive(true);
+        SetTimeSpan(state.span_start, state.span_finish);
+    }
+    if (!g_pApp) {
+        return;
+    }
+    if (state.vectors_applied && g_pApp->Document()) {
+        g_pApp->Document()->UpdateContents();
+    }
+    const auto config = std::dynamic_pointer_cast<gis::IExtensionConfig>(g_pApp->FindExtensionByName(kExtensionName));
+    if (config && config->State() != static_cast<int32_t>(gis::ExtensionState::Enabled)) {
+        DisableControls();
+    }
+}
+
+void frmSlider::TakeLocation(const gis::ILayer& layer) {
+    dLongitude = 0.0;
+    dLatitude = 0.0;
+    const gis::Envelope area = layer.AreaOfInterest();
+    if (area.IsEmpty()) {
+        return;
+    }
+    double x = (area.XMin + area.XMax) / 2.0;
+    double y = (area.YMin + area.YMax) / 2.0;
+    const std::string spatial_reference = layer.SpatialReference();
+    if (!spatial_reference.empty()) {
+        // The location only places the day/night band; a layer whose coordinates cannot be made geographic
+        // leaves it at 0, 0 rather than failing the whole axis.
+        try {
+            const gis::CoordinateProjection to_wgs84(spatial_reference, "EPSG:4326");
+            bool projected = false;
+            to_wgs84.Transform(&x, &y, 1, &projected);
+            if (!projected) {
+                return;
+            }
+        } catch (const platform::AutomationError&) {
+            return;
+        }
+    }
+    dLongitude = x;
+    dLatitude = y;
+}
+
+void frmSlider::DisableControls() {
+    Slider1.Enabled(false);
+    for (auto& label : lblTime) {
+        label.Enabled(false);
+    }
+    for (auto& label : Label1) {
+        label.Enabled(false);
+    }
+    cboLayers.Enabled(false);
+    tb1.Enabled(false);
+    Timer1.Enabled(false);
+    Timer2.Enabled(false);
+}
+
+void frmSlider::Clear() {
+    Trap("Clear ", kModule, TrapKind::TopLevel, [&] {
+        bLocked = true;
+        bDisplayDrawing = false;
+        bScrolling = false;
+        bKeepInterval = false;
+        bFastRefresh = false;
+        lLastApplied = 0;
+        for (auto& label : lblTime) {
+            label.Caption("");
+        }
+        bSpanActive = false;
+        iSpanStartPos = -1;
+        iSpanFinishPos = -1;
+        dteSpanStart = Date();
+        dteSpanFinish = Date();
+        sSpanStartText.clear();
+        sSpanFinishText.clear();
+        Slider1.Min(0);
+        Slider1.Max(1);
+        Slider1.Value(0);
+        lInterval = 0;
+        lStart = 0;
+        lFinish = 0;
+        lDataStart = 0;
+        lDataFinish = 0;
+        lDataInterval = 0;
+        bLabelSet[0] = false;
+        bLabelSet[1] = false;
+        SetInterval(0);
+        cboLayers.Clear();
+        cboLayers.AddItem(kDefaultRange);
+        if (g_pApp && g_pApp->Document()) {
+            if (const auto& map = g_pApp->Document()->FocusMap()) {
+                map->PartialRefresh(gis::view_phase::kGeography, nullptr, std::nullopt);
+            }
+        }
+        // Without a map there is nothing to redraw, but the empty axis must still take the next range.
+        bLocked = false;
+    });
+}
+
+void frmSlider::SetMax() {
+    Trap("SetMax ", kModule, TrapKind::TopLevel, [&] {
+        if (!AxisValid()) {
+            Slider1.Min(0);
+            Slider1.Max(1);
+            Slider1.Value(0);
+            return;
+        }
+        int32_t steps = 1;
+        const int32_t range = GetTimeRangeLong();
+        const int32_t iv = GetInterval();
+        if (range <= 0 || iv <= 0) {
+            Slider1.Min(0);
+            Slider1.Value(0);
+        } else {
+            const int32_t q = range / iv;
+            steps = q < kMaxSteps + 1 ? q : kMaxSteps;
+            if (steps <= 0) {
+                steps = 1;
+            }
+            const std::vector<std::shared_ptr<LayerData>> records = Records();
+            if (records.size() == 1) {
+                records.front()->StartPos = 0;
+                records.front()->FinishPos = steps;
+            } else if (records.size() > 1) {
+                for (const auto& record : records) {
+                    LayerData& ld = *record;
+                    if (ld.StartTime == lStart) {
+                        ld.StartPos = 0;
+                    } else {
+                        ld.StartPos = RoundLong(static_cast<double>(ToLong(int64_t{ld.StartTime} - lStart)) / iv);
+                    }
+                    // Compared with the finish position the record held before this pass.
+                    ld.StartPos = std::min(ld.StartPos, ld.FinishPos);
+                    if (ld.FinishTime == lFinish) {
+                        ld.FinishPos = steps;
+                    } else {
+                        ld.FinishPos =
+                            RoundLong(steps - static_cast<double>(ToLong(int64_t{lFinish} - ld.FinishTime)) / iv);
+                    }
+                    ld.FinishPos = std::max(ld.FinishPos, ld.StartPos);
+                }
+            }
+        }
+        if (g_iDisplayType == 1) {
+            if (lInterval == 0) {
+                lInterval = 1;
+            }
+            Slider1.Max(lInterval);
+        } else {
+            Slider1.Max(steps);
+        }
+    });
+}
+
+void frmSlider::SetInterval(int32_t lNewInterval) {
+    Trap("SetInterval ", kModule, TrapKind::TopLevel, [&] {
+        // The current time survives a change of step width, so it is read on the old step.
+        std::optional<int32_t> current;
+        if (Slider1.Value() > Slider1.Min()) {
+            current = GetCurrentSliderTime();
+        }
+        if (g_iDisplayType != 1) {
+            lInterval = lNewInterval;
+            AdjustInterval();
+            const int32_t days = lInterval / kMinutesPerDay;
+            const int32_t hours = (lInterval - days * kMinutesPerDay) / 60;
+            const int32_t minutes = lInterval - days * kMinutesPerDay - hours * 60;
+            std::string caption = " Interval: ";
+            if (days >= 1) {
+                caption += std::to_string(days) + " days ";
+            }
+            caption += std::to_string(hours) + " hrs " + std::to_string(minutes) + " mins";
+            Label1[2].Caption(caption);
+        } else {
+            Label1[2].Caption("Unique Data Points");
+            lInterval = g_dteUniqueTimes.empty() ? lNewInterval : HighestUniqueIndex();
+        }
+        if (bLocked) {
+            return;
+        }
+        SetMax();
+        if (current) {
+            SetCurrentSliderTime(*current);
+        }
+    });
+}
+
+int32_t frmSlider::GetInterval() {
+    return lInterval;
+}
+
+bool frmSlider::AdjustInterval() {
+    bool result = false;
+    Trap("AdjustInterval ", kModule, TrapKind::TopLevel, [&] {
+        if (bLocked || !AxisValid()) {
+            return;
+        }
+        if (lInterval < 1) {
+            lInterval = 1;
+        }
+        const int32_t range = ToLong(int64_t{lFinish} - lStart);
+        if (static_cast<double>(range) / lInterval + 1.0 > kMaxSteps) {
+            if (g_pApp) {
+                g_pApp->StatusBar().Message(0, std::string(kTooManySteps));
+            }
+            lInterval = std::clamp(RoundLong(range / static_cast<double>(kMaxSteps) + 1.0), 1, kMaxSteps);
+        }
+        result = true;
+    });
+    return result;
+}
+
+int32_t frmSlider::GetTimeRangeLong() {
+    int32_t result = 0;
+    Trap("GetTimeRangeLong ", kModule, TrapKind::TopLevel, [&] {
+        if (lStart != lFinish) {
+            result = ToLong(int64_t{lFinish} - lStart + 1);
+        }
+    });
+    return result;
+}
+
+int32_t frmSlider::GetTimeRange(std::string_view sStart, std::string_view sFinish) {
+    int32_t result = 0;
+    Trap("GetTimeRange ", kModule, TrapKind::TopLevel, [&] {
+        if (sStart.empty() || sFinish.empty()) {
+            return;
+        }
+        const int32_t range = ToLong(int64_t{modDateTime::TextToMinutes(sFinish)} - modDateTime::TextToMinutes(sStart));
+        if (range > 0) {
+            result = range;
+        }
+    });
+    return result;
+}
+
+// ---- Positions and times ----
+
+bool frmSlider::UniquePoints() {
+    return g_iDisplayType == 1 && !g_dteUniqueTimes.empty();
+}
+
+void frmSlider::SetChronova() {
+    Trap("SetChronova ", kModule, TrapKind::TopLevel, [&] {
+        if (!AxisValid()) {
+            Slider1.Value(0);
+            return;
+        }
+        const int32_t old_pos = Slider1.Value();
+        const int32_t iv = GetInterval();
+        int32_t position = 0;
+        if (iv >= 1) {
+            const int32_t t = LabelMinutes(lblTime[2].Caption());
+            position = UniquePoints() ? UniquePosition(t) : ToLong(int64_t{t} - lStart) / iv;
+            position = std::clamp(position, 0, std::max(Slider1.Max(), 0));
+        }
+        Slider1.Value(position);
+        // The slider raises no change for the position it has; the time must still be applied.
+        if (Slider1.Value() == old_pos) {
+            Slider1_Change();
+        }
+    });
+}
+
+int32_t frmSlider::GetCurrentSliderTime() {
+    int32_t result = 0;
+    Trap("GetCurrentSliderTime ", kModule, TrapKind::TopLevel, [&] {
+        if (!AxisValid()) {
+            return;
+        }
+        const int32_t position = Slider1.Value();
+        if (UniquePoints()) {
+            const int32_t index = position < 0 || position > HighestUniqueIndex() ? 0 : position;
+            result = modDateTime::DateToMinutes(g_dteUniqueTimes[static_cast<size_t>(index)]);
+        } else {
+            result = ToLong(int64_t{lStart} + int64_t{position} * lInterval);
+        }
+    });
+    return result;
+}
+
+void frmSlider::SetCurrentSliderTime(int32_t lTime) {
+    Trap("SetCurrentSliderTime ", kModule, TrapKind::TopLevel, [&] {
+        if (lTime <= 0) {
+            CurrentTime(Date());
+            return;
+        }
+        if (!AxisValid()) {
+            return;
+        }
+        const int32_t iv = GetInterval();
+        int32_t position = 0;
+        if (iv >= 1) {
+            position = UniquePoints() ? UniquePosition(lTime) : ToLong(int64_t{lTime} - lStart) / iv;
+        }
+        Slider1.Value(std::clamp(position, 0, std::max(Slider1.Max(), 0)));
+    });
+}
+
+int16_t frmSlider::GetTickPosition(Date dteTime) {
+    int16_t result = -1;
+    Trap("GetTickPosition ", kModule, TrapKind::TopLevel, [&] {
+        if (!AxisValid()) {
+            return;
+        }
+        const int32_t t = modDateTime::DateToMinutes(dteTime);
+        if (t < 1) {
+            return;
+        }
+        const int32_t iv = GetInterval();
+        if (iv < 1) {
+            result = 0;
+        } else if (UniquePoints()) {
+            result = ToInteger(UniquePosition(t));
+        } else {
+            result = ToInteger(std::clamp(ToLong(int64_t{t} - lStart) / iv, 0, std::max(Slider1.Max(), 0)));
+        }
+    });
+    return result;
+}
+
+void frmSlider::DrawDayNight() {
+    // The day/night band itself is not drawn yet; the picture is only cleared so no stale band is shown.
+    picDayNightBands.Cls();
+}
+
+// ---- Range selection and labels ----
+
+int32_t frmSlider::RebuildUniqueTimes(const std::shared_ptr<LayerData>& only) {
+    g_dteUniqueTimes.assign(1, Date());
+    if (only) {
+        ArcObjects::RetrieveTimeInfo(only.get());
+    } else {
+        for (const auto& record : Records()) {
+            ArcObjects::RetrieveTimeInfo(record.get());
+        }
+    }
+    return HighestUniqueIndex();
+}
+
+void frmSlider::cboLayers_Click() {
+    Trap("cboLayers_Click ", kModule, TrapKind::TopLevel, [&] {
+        if (bLocked) {
+            return;
+        }
+        const bool was_invalid = !AxisValid();
+        const int32_t current = GetCurrentSliderTime();
+        const std::string text = cboLayers.Text();
+        if (text != sLastRange) {
+            bKeepInterval = false;
+        } else {
+            sLastRange = text;
+        }
+        for (auto& label : lblTime) {
+            label.Caption("");
+        }
+        SetMax();
+
+        int32_t target = 0;
+        if (lStart != 0 && lFinish != 0) {
+            const int32_t index = cboLayers.ListIndex();
+            if (index == 0) {
+                StartTime(modDateTime::MinutesToDate(lDataStart));
+                FinishTime(modDateTime::MinutesToDate(lDataFinish));
+                SetInterval(g_iDisplayType != 1 ? lDataInterval : RebuildUniqueTimes(nullptr));
+                target = current;
+            } else if (index > 0) {
+                const auto record = g_Layers ? g_Layers->Item(RecordKey(cboLayers.ItemData(index))) : nullptr;
+                if (record) {
+                    StartTime(modDateTime::MinutesToDate(record->StartTime));
+                    FinishTime(modDateTime::MinutesToDate(record->FinishTime));
+                    SetInterval(g_iDisplayType != 1 ? record->Interval : RebuildUniqueTimes(record));
+                    target = current;
+                }
+            }
+        }
+        if (target != 0) {
+            if (target < lStart || target > lFinish) {
+                target = lStart;
+            }
+        } else if (was_invalid) {
+            target = GetCurrentSliderTime();
+            if (target == 0) {
+                target = lDataStart;
+            }
+        } else {
+            SetInterval(0);
+        }
+        const int32_t position_before = Slider1.Value();
+        SetCurrentSliderTime(target);
+        // A slider left where it was raises no change, but the time of the new range must still be shown and
+        // applied; a rebuild or relabelling that chose the range applies its own time afterwards.
+        if (!range_applied_by_caller_ && Slider1.Value() == position_before) {
+            Slider1_Change();
+        }
+        if (g_iDisplayType != 1) {
+            DrawDayNight();
+        } else {
+            picDayNightBands.Cls();
+        }
+    });
+}
+
+void frmSlider::lblTime_Change(int16_t Index) {
+    Trap("lblTime_Change ", kModule, TrapKind::TopLevel, [&] {
+        if (Index < 0 || Index >= static_cast<int16_t>(lblTime.size())) {
+            platform::RaiseError(platform::error::kSubscriptOutOfRange);
+        }
+        const auto k = static_cast<size_t>(Index);
+        if (lblTime[k].Caption().empty()) {
+            bLabelSet[k] = false;
+            return;
+        }
+        bLabelSet[k] = true;
+        const bool valid = AxisValid();
+        lblTime[0].Enabled(valid);
+        lblTime[1].Enabled(valid);
+        Slider1.Enabled(valid);
+        if (valid && Index != 2 && !bLocked) {
+            SetMax();
+        }
+    });
+}
+
+std::string frmSlider::LabelText(Date dteTime, bool bCurrent) const {
+    if (!bUseDateTime) {
+        return modDateTime::DateToDTG(dteTime);
+    }
+    std::string text = platform::DateToText(dteTime);
+    // The default text drops a midnight time; the current time always shows one.
+    if (bCurrent && text.find(':') == std::string::npos) {
+        text += " 12:00:00 AM";
+    }
+    return text;
+}
+
+Date frmSlider::LabelDate(std::string_view sText) const {
+    return bUseDateTime ? platform::TextToDate(sText) : modDateTime::DTGToDate(sText);
+}
+
+int32_t frmSlider::LabelMinutes(std::string_view sText) const {
+    return bUseDateTime ? modDateTime::TextToMinutes(sText) : modDateTime::DTGToMinutes(sText);
+}
+
+// ---- Properties ----
+
+Date frmSlider::StartTime() {
+    Date result;
+    Trap("StartTime ", kModule, TrapKind::TopLevel, [&] {
+        const std::string& text = lblTime[0].Caption();
+        result = text.empty() ? PresentTime() : LabelDate(text);
+        lStart = modDateTime::DateToMinutes(result);
+    });
+    return result;
+}
+
+void frmSlider::StartTime(Date value) {
+    Trap("StartTime ", kModule, TrapKind::TopLevel, [&] {
+        // The minute number first: the label's change rebuilds the slider from it.
+        lStart = modDateTime::DateToMinutes(value);
+        lblTime[0].Caption(LabelText(value, false));
+    });
+}
+
+Date frmSlider::FinishTime() {
+    Date result;
+    Trap("FinishTime ", kModule, TrapKind::TopLevel, [&] {
+        const std::string& text = lblTime[1].Caption();
+        result = text.empty() ? PresentTime() : LabelDate(text);
+        lFinish = modDateTime::DateToMinutes(result);
+    });
+    return result;
+}
+
+void frmSlider::FinishTime(Date value) {
+    Trap("FinishTime ", kModule, TrapKind::TopLevel, [&] {
+        lFinish = modDateTime::DateToMinutes(value);
+        lblTime[1].Caption(LabelText(value, false));
+    });
+}
+
+Date frmSlider::CurrentTime() {
+    Date result;
+    Trap("CurrentTime ", kModule, TrapKind::TopLevel, [&] {
+        const std::string& text = lblTime[2].Caption();
+        result = text.empty() ? PresentTime() : LabelDate(text);
+    });
+    return result;
+}
+
+void frmSlider::CurrentTime(Date value) {
+    Trap("CurrentTime ", kModule, TrapKind::TopLevel, [&] {
+        lblTime[2].Caption(LabelText(value, true));
+        if (!bScrolling && !bLocked) {
+            SetChronova();
+        }
+    });
+}
+
+int32_t frmSlider::Interval() {
+    return GetInterval();
+}
+
+void frmSlider::Interval(int32_t value) {
+    Trap("Interval ", kModule, TrapKind::TopLevel, [&] {
+        if (value >= 0) {
+            bKeepInterval = true;
+            SetInterval(value);
+        } else {
+            SetInterval(ToLong(-int64_t{value}));
+        }
+    });
+}
+
+std::shared_ptr<gis::ILayer> frmSlider::TimeRange() {
+    std::shared_ptr<gis::ILayer> result;
+    Trap("TimeRange ", kModule, TrapKind::TopLevel, [&] {
+        const int32_t index = cboLayers.ListIndex();
+        if (index < 1 || !g_Layers) {
+            return;
+        }
+        if (const auto record = g_Layers->Item(RecordKey(cboLayers.ItemData(index)))) {
+            result = record->TheLayer;
+        }
+    });
+    return result;
+}
+
+void frmSlider::TimeRange(std::shared_ptr<gis::ILayer>& value) {
+    Trap("TimeRange ", kModule, TrapKind::TopLevel, [&] {
+        if (!value) {
+            cboLayers.ListIndex(0);
+            return;
+        }
+        if (!g_Layers || g_Layers->Count() == 0) {
+            cboLayers.ListIndex(0);
+            value.reset();
+            return;
+        }
+        for (const auto& record : g_Layers->NewEnum()) {
+            if (record->TheLayer != value) {
+                continue;
+            }
+            int32_t entry = 0;
+            const auto identity = static_cast<int32_t>(record->Identity());
+            for (int32_t k = 1; k < cboLayers.ListCount() && entry == 0; ++k) {
+                if (cboLayers.ItemData(k) == identity) {
+                    entry = k;
+                }
+            }
+            cboLayers.ListIndex(entry);
+            break;
+        }
+        value.reset();
+    });
+}
+
+int16_t frmSlider::TimeRangeCount() {
+    int16_t result = 0;
+    Trap("TimeRangeCount ", kModule, TrapKind::TopLevel, [&] {
+        if (cboLayers.ListCount() > 1) {
+            result = ToInteger(cboLayers.ListCount() - 1);
+        }
+    });
+    return result;
+}
+
+bool frmSlider::Valid() {
+    bool result = false;
+    Trap("Valid ", kModule, TrapKind::TopLevel, [&] {
+        // One registered layer is enough for a usable axis.
+        result = TimeRangeCount() >= 1 && g_pApp != nullptr && AxisValid();
+    });
+    return result;
+}
+
+void frmSlider::UseDateTime(bool value) {
+    Trap("UseDateTime ", kModule, TrapKind::TopLevel, [&] {
+        if (value == bUseDateTime) {
+            return;
+        }
+        const Date current = CurrentTime();
+        bUseDateTime = value;
+        bUseDateTimeSet = true;
+        // Choosing the range again rewrites start, finish and interval in the new text form.
+        const RangeChoice choice(*this);
+        const int32_t index = cboLayers.ListIndex();
+        cboLayers.ListIndex(-1);
+        bLabelSet = {false, false, false};
+        for (auto& label : lblTime) {
+            label.Caption("");
+        }
+        cboLayers.ListIndex(index);
+        CurrentTime(current);
+    });
+}
+
+} // namespace chronova

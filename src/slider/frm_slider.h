@@ -1,0 +1,231 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "gis/events.h"
+#include "platform/ole_date.h"
+#include "platform/ui/combo_box.h"
+#include "platform/ui/event_loop.h"
+#include "platform/ui/form.h"
+#include "platform/ui/label.h"
+#include "platform/ui/picture_box.h"
+#include "platform/ui/slider.h"
+#include "platform/ui/timer.h"
+#include "platform/ui/toolbar.h"
+#include "platform/ui/ui_event.h"
+
+namespace chronova {
+
+namespace gis {
+class ILayer;
+} // namespace gis
+
+class LayerData;
+
+/// The slider form: the time axis of the whole system (a slider whose positions stand for time steps, the
+/// start, finish and current time labels, the range chooser and the interval label) and the playback tools
+/// that step and animate it. Every change of the slider position applies its time to the registered layers.
+/// The form is headless; the desktop window shows its controls through widgets.
+class frmSlider : public platform::ui::Form {
+public:
+    /// A form whose timers run on the loop; the loop must outlive the form.
+    explicit frmSlider(platform::ui::EventLoop& loop);
+    frmSlider(const frmSlider&) = delete;
+    frmSlider& operator=(const frmSlider&) = delete;
+    ~frmSlider();
+
+    // Controls, named as the form names them.
+    platform::ui::PictureBox Picture1;
+    platform::ui::Slider Slider1;
+    /// Start (0), finish (1) and current (2) time; their captions store the axis times.
+    std::array<platform::ui::Label, 3> lblTime;
+    /// Only Label1(2), the interval text, is used; the others are static captions.
+    std::array<platform::ui::Label, 3> Label1;
+    platform::ui::ComboBox cboLayers;
+    platform::ui::Toolbar tb1;
+    platform::ui::Timer Timer1;
+    platform::ui::Timer Timer2;
+    platform::ui::PictureBox picDayNightBands;
+
+    // The time axis.
+    /// Rebuilds the axis from the registered time layers.
+    void Update();
+    /// Empties the axis.
+    void Clear();
+    /// Sets the slider's maximum and every layer's StartPos/FinishPos from the axis.
+    void SetMax();
+    /// Sets the axis step (minutes, or the highest unique-step index) and the interval label.
+    void SetInterval(int32_t lNewInterval);
+    int32_t GetInterval();
+    /// Widens the step so that the axis has at most 32767 positions; false while locked or not valid.
+    bool AdjustInterval();
+    int32_t GetTimeRangeLong();
+    int32_t GetTimeRange(std::string_view sStart, std::string_view sFinish);
+    /// Moves the slider to the time of the current label.
+    void SetChronova();
+    int32_t GetCurrentSliderTime();
+    void SetCurrentSliderTime(int32_t lTime);
+    /// The slider position of a date; -1 while the axis is not valid.
+    int16_t GetTickPosition(platform::Date dteTime);
+    /// Draws the day and night band under the slider for the axis.
+    void DrawDayNight();
+
+    // Properties that the registry forwards to its automation clients.
+    platform::Date StartTime();
+    void StartTime(platform::Date value);
+    platform::Date FinishTime();
+    void FinishTime(platform::Date value);
+    platform::Date CurrentTime();
+    void CurrentTime(platform::Date value);
+    int32_t Interval();
+    /// A value >= 0 is kept by later rebuilds; a negative value sets -value without that promise.
+    void Interval(int32_t value);
+    /// The layer whose range the axis shows; null for "Default" or no selection.
+    std::shared_ptr<gis::ILayer> TimeRange();
+    /// Selects the range of a registered layer (null selects "Default"); the caller's reference is cleared
+    /// unless it was already null.
+    void TimeRange(std::shared_ptr<gis::ILayer>& value);
+    int16_t TimeRangeCount();
+    bool Valid();
+    bool UseDateTime() const noexcept { return bUseDateTime; }
+    void UseDateTime(bool value);
+    bool Locked() const noexcept { return bLocked; }
+    void Locked(bool value) noexcept { bLocked = value; }
+
+    // The highlighted time span on the slider; the desktop window draws it.
+    bool TimeSpanActive();
+    void TimeSpanActive(bool value);
+    void SetTimeSpan(platform::Date dteStart, platform::Date dteFinish);
+    void GetTimeSpan(platform::Date& dteStart, platform::Date& dteFinish) const;
+    /// The slider positions of the span's ends as last computed, -1 when there is no strip to draw.
+    int16_t SpanStartPos() const noexcept { return iSpanStartPos; }
+    int16_t SpanFinishPos() const noexcept { return iSpanFinishPos; }
+    /// The texts drawn at the strip's ends; empty while the span labels are off.
+    const std::string& SpanStartText() const noexcept { return sSpanStartText; }
+    const std::string& SpanFinishText() const noexcept { return sSpanFinishText; }
+    bool TimeSpanLabelEnabled() const noexcept { return bSpanLabels; }
+    void TimeSpanLabelEnabled(bool value) noexcept { bSpanLabels = value; }
+    int32_t TimeSpanColor() const noexcept { return lTimeSpanColor; }
+    void TimeSpanColor(int32_t value) noexcept { lTimeSpanColor = value; }
+    int32_t TimeSpanLabelColor() const noexcept { return lTimeSpanLabelColor; }
+    void TimeSpanLabelColor(int32_t value) noexcept { lTimeSpanLabelColor = value; }
+
+    // Handlers, public so that the axis can run the change handler directly and tests can call them.
+    /// Applies the time of the slider position to every initialized time layer.
+    void Slider1_Change();
+    /// While the thumb is dragged: only the current label follows.
+    void Slider1_Scroll();
+    /// A playback tool: lX and lY are the notification's two values, bFlag false ignores the click.
+    void tb1_Click(std::string_view sID, int32_t lX, int32_t lY, bool bFlag);
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void cboLayers_Click();
+    void lblTime_Change(int16_t Index);
+
+    /// True between the display's drawing-started and drawing-finished notifications during playback.
+    bool DisplayDrawing() const noexcept { return bDisplayDrawing; }
+
+    /// The geographic centre (WGS 84 degrees) of the earliest time layer, which the day/night band is drawn for.
+    double Longitude() const noexcept { return dLongitude; }
+    double Latitude() const noexcept { return dLatitude; }
+
+protected:
+    /// Prepares the band picture and empties the axis.
+    void Form_Load() override;
+    /// Stops following the display and empties the axis.
+    void Form_Unload() override;
+
+private:
+    static constexpr std::string_view kModule = "frmSlider";
+
+    // What Update carries from its rebuild into its closing steps, which also run after an error.
+    struct UpdateState {
+        int32_t old_pos = -1;
+        bool span_was_active = false;
+        platform::Date span_start;
+        platform::Date span_finish;
+        bool vectors_applied = false;
+    };
+
+    // Marks a range chosen by Update or UseDateTime, which apply the time themselves once the range stands.
+    class RangeChoice {
+    public:
+        explicit RangeChoice(frmSlider& form) : form_(form), previous_(form.range_applied_by_caller_) {
+            form_.range_applied_by_caller_ = true;
+        }
+        ~RangeChoice() { form_.range_applied_by_caller_ = previous_; }
+        RangeChoice(const RangeChoice&) = delete;
+        RangeChoice& operator=(const RangeChoice&) = delete;
+
+    private:
+        frmSlider& form_;
+        bool previous_;
+    };
+
+    /// True while the start and finish labels both hold a time.
+    bool AxisValid() const noexcept { return bLabelSet[0] && bLabelSet[1]; }
+    /// True when positions index the shared list of distinct steps.
+    static bool UniquePoints();
+    /// Steps 1 to 14 of Update; false when it stopped early (no host, no layers).
+    bool RebuildAxis(UpdateState& state);
+    void FinishUpdate(const UpdateState& state);
+    /// Takes the longitude and latitude from the centre of a layer's area.
+    void TakeLocation(const gis::ILayer& layer);
+    void DisableControls();
+    /// Resets the shared step list and fills it from the records (all records when only is null).
+    int32_t RebuildUniqueTimes(const std::shared_ptr<LayerData>& only);
+    std::string SpanText(platform::Date dteTime) const;
+    /// Dates are compared in whole seconds, so representation noise below a second never decides.
+    static int64_t WholeSeconds(platform::Date dteTime);
+    std::string LabelText(platform::Date dteTime, bool bCurrent) const;
+    platform::Date LabelDate(std::string_view sText) const;
+    int32_t LabelMinutes(std::string_view sText) const;
+    void ConnectDisplayEvents();
+    void DisconnectDisplayEvents();
+
+    // Axis state, in minute numbers.
+    int32_t lDataStart = 0;
+    int32_t lDataFinish = 0;
+    int32_t lDataInterval = 0;
+    int32_t lStart = 0;
+    int32_t lFinish = 0;
+    int32_t lInterval = 0;
+    int32_t lLastApplied = 0;
+    std::array<bool, 3> bLabelSet{};
+    bool bUseDateTime = true;
+    bool bUseDateTimeSet = false;
+    bool bKeepInterval = false;
+    bool bScrolling = false;
+    bool bLocked = false;
+    bool bFastRefresh = false;
+    std::string sLastRange = "Default";
+    double dLongitude = 0.0;
+    double dLatitude = 0.0;
+    bool range_applied_by_caller_ = false;
+
+    // Playback.
+    bool bDisplayDrawing = false;
+    gis::Connection display_started_;
+    gis::Connection display_finished_;
+
+    // Time span.
+    bool bSpanActive = false;
+    bool bSpanLabels = false;
+    platform::Date dteSpanStart;
+    platform::Date dteSpanFinish;
+    int16_t iSpanStartPos = -1;
+    int16_t iSpanFinishPos = -1;
+    std::string sSpanStartText;
+    std::string sSpanFinishText;
+    int32_t lTimeSpanColor = 0x0000FF; // red, as 0x00BBGGRR
+    int32_t lTimeSpanLabelColor = 0x0000FF;
+
+    std::vector<platform::ui::ScopedEventConnection> control_events_;
+};
+
+} // namespace chronova
