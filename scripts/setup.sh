@@ -13,7 +13,7 @@ jobs=$(nproc)
 
 # Debian packages by name. The run-time set builds the program; the rest builds and checks the tests.
 runtime_packages=(g++ cmake ninja-build pkg-config nlohmann-json3-dev libgdal-dev libpugixml-dev qt6-base-dev libgl-dev
-    fonts-dejavu-core)
+    fonts-dejavu-core libcli11-dev libgif-dev libpng-dev)
 test_packages=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format)
 
 install_packages() {
@@ -40,8 +40,7 @@ case "$mode" in
 demo)
     install_packages "${runtime_packages[@]}"
     configure_and_build build/release -DCMAKE_BUILD_TYPE=Release
-    build/release/bin/chronova --version
-    build/release/bin/chronova --help
+    build/release/bin/chronova demo --out build/demo
     ;;
 test)
     install_packages "${runtime_packages[@]}" "${test_packages[@]}"

@@ -1,0 +1,44 @@
+// Project files come from users: any bytes must give a validated project or a ProjectError that says where and
+// what, never a crash or another exception. A project that passes keeps the promises opening it relies on.
+#include <cstddef>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "project/project_file.h"
+
+using namespace chronova;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    try {
+        const project::Project project = project::ParseProject(text, "/fuzz/p.chronova.json");
+        std::set<std::string> names;
+        for (const project::LayerSpec* layer : project.AllLayers()) {
+            const bool group = layer->Kind == project::LayerKind::Group;
+            if (layer->Name.empty() || !names.insert(layer->Name).second || (group && layer->Time) ||
+                (!group && !layer->Layers.empty())) {
+                __builtin_trap();
+            }
+        }
+        if (project.Time.RangeLayer) {
+            const project::LayerSpec* range = project.FindLayer(*project.Time.RangeLayer);
+            if (range == nullptr || !range->Time) {
+                __builtin_trap();
+            }
+        }
+        if (project.Time.Start && project.Time.Finish && *project.Time.Finish < *project.Time.Start) {
+            __builtin_trap();
+        }
+        if (project.Export.Fps < 1 || project.Export.Fps > 100 || project.Export.Width < 1 ||
+            project.Export.Height < 1) {
+            __builtin_trap();
+        }
+    } catch (const project::ProjectError& e) {
+        if (e.file().empty() || e.message().empty()) {
+            __builtin_trap();
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace chronova::cli {
+
+/// Bad input given on the command line; the command ends with the usage exit status.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// What every command that opens a project shares.
+struct ProjectOptions {
+    std::string project;
+    bool json = false;
+};
+
+/// The time axis and frame options of render and animate; unset values come from the project.
+struct RenderOptions {
+    std::string project;
+    std::string out;
+    std::optional<std::string> from;
+    std::optional<std::string> to;
+    std::optional<int32_t> interval;
+    bool unique = false;
+    std::optional<std::string> size; ///< "WxH"
+    std::optional<int32_t> fps;
+    bool quiet = false;
+};
+
+struct DemoOptions {
+    std::string out = "chronova-demo";
+    bool quiet = false;
+};
+
+/// Where commands write: results to out, messages and progress to err (progress only on a terminal).
+struct Streams {
+    std::ostream& out;
+    std::ostream& err;
+    bool err_is_terminal = false;
+};
+
+int RunInfo(const ProjectOptions& options, Streams streams);
+int RunSteps(const ProjectOptions& options, const std::string& layer, Streams streams);
+int RunRender(const RenderOptions& options, Streams streams);
+int RunAnimate(const RenderOptions& options, Streams streams);
+int RunDemo(const DemoOptions& options, Streams streams);
+
+} // namespace chronova::cli

@@ -1,0 +1,173 @@
+#include "apps/chronova/layer_report.h"
+
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "apps/chronova/time_text.h"
+#include "datetime/mod_date_time.h"
+#include "gis/layers/feature_layer.h"
+#include "gis/layers/group_layer.h"
+#include "gis/layers/raster_layer.h"
+#include "gis/layers/wms_map_layer.h"
+#include "gis/map/map.h"
+#include "platform/conversions.h"
+#include "registry/chronova_data.h"
+#include "registry/globals.h"
+#include "registry/i_time_layer.h"
+#include "registry/layer_data.h"
+#include "slider/frm_slider.h"
+
+namespace chronova::cli {
+
+namespace {
+
+std::string KindOf(const gis::ILayer& layer) {
+    if (dynamic_cast<const gis::WmsMapLayer*>(&layer) != nullptr) {
+        return "wms";
+    }
+    if (dynamic_cast<const ITimeLayer*>(&layer) != nullptr) {
+        return "custom";
+    }
+    if (dynamic_cast<const gis::FeatureLayer*>(&layer) != nullptr) {
+        return "feature";
+    }
+    if (dynamic_cast<const gis::RasterLayer*>(&layer) != nullptr) {
+        return "raster";
+    }
+    if (dynamic_cast<const gis::ICompositeLayer*>(&layer) != nullptr) {
+        return "group";
+    }
+    return "other";
+}
+
+using NameOf = std::function<std::string(const gis::ILayer&)>;
+
+void AddLayer(const std::shared_ptr<gis::ILayer>& layer, int depth, ChronovaData& registry, const NameOf& name_of,
+              std::vector<LayerReport>& out) {
+    LayerReport report{name_of(*layer), KindOf(*layer), depth, std::nullopt};
+    std::shared_ptr<LayerData> record;
+    if (registry.FindByLayer(layer, &record)) {
+        report.time = TimeReport{record->TimeStepField, record->TimeFieldType, record->TimeStepsCount(),
+                                 record->StartTime,     record->FinishTime,    record->Interval};
+    }
+    out.push_back(std::move(report));
+    // A WMS layer is a group of service layers; its children are not layers of the map's own.
+    const auto group = std::dynamic_pointer_cast<gis::ICompositeLayer>(layer);
+    if (group && out.back().kind == "group") {
+        for (int32_t i = 0; i < group->Count(); ++i) {
+            AddLayer(group->Layer(i), depth + 1, registry, name_of, out);
+        }
+    }
+}
+
+} // namespace
+
+std::string TimeFieldTypeName(int16_t type) {
+    switch (type) {
+    case 1:
+        return "date";
+    case 2:
+        return "text";
+    case 3:
+        return "date-time group";
+    case 4:
+        return "long integer";
+    case 5:
+        return "double";
+    default:
+        return "none";
+    }
+}
+
+ProjectReport BuildReport(const gis::Map& map, ChronovaData& registry, const NameOf& name_of) {
+    ProjectReport report;
+    for (int32_t i = 0; i < map.LayerCount(); ++i) {
+        AddLayer(map.Layer(i), 0, registry, name_of, report.layers);
+    }
+    frmSlider& form = *registry.Slider();
+    SliderReport& slider = report.slider;
+    slider.valid = registry.Valid();
+    slider.display = g_iDisplayType == 1 ? "unique" : "interval";
+    slider.max = form.Slider1.Max();
+    slider.interval = form.GetInterval();
+    slider.start_label = form.lblTime[0].Caption();
+    slider.finish_label = form.lblTime[1].Caption();
+    slider.current_label = form.lblTime[2].Caption();
+    slider.interval_label = form.Label1[2].Caption();
+    return report;
+}
+
+std::vector<StepReport> BuildSteps(LayerData& record) {
+    std::vector<StepReport> steps;
+    for (int32_t i = 1; i <= record.TimeStepsCount(); ++i) {
+        const platform::Date date = record.TimeStepsAsDate(i);
+        steps.push_back({i, modDateTime::DateToMinutes(date), platform::CStr(record.TimeSteps(i))});
+    }
+    return steps;
+}
+
+nlohmann::json ToJson(const ProjectReport& report) {
+    nlohmann::json layers = nlohmann::json::array();
+    for (const LayerReport& layer : report.layers) {
+        nlohmann::json item = {
+            {"name", layer.name}, {"kind", layer.kind}, {"depth", layer.depth}, {"time_layer", layer.time.has_value()}};
+        if (layer.time) {
+            const TimeReport& time = *layer.time;
+            item["time_field"] = time.field;
+            item["time_field_type"] = time.field_type;
+            item["time_field_type_name"] = TimeFieldTypeName(time.field_type);
+            item["steps"] = time.steps;
+            item["start"] = IsoMinutes(time.start);
+            item["finish"] = IsoMinutes(time.finish);
+            item["interval_minutes"] = time.interval;
+        }
+        layers.push_back(std::move(item));
+    }
+    const SliderReport& slider = report.slider;
+    return {{"layers", std::move(layers)},
+            {"slider",
+             {{"valid", slider.valid},
+              {"display", slider.display},
+              {"max", slider.max},
+              {"positions", slider.max + 1},
+              {"interval", slider.interval},
+              {"start_label", slider.start_label},
+              {"finish_label", slider.finish_label},
+              {"current_label", slider.current_label},
+              {"interval_label", slider.interval_label}}}};
+}
+
+nlohmann::json ToJson(const std::string& layer, const std::vector<StepReport>& steps) {
+    nlohmann::json items = nlohmann::json::array();
+    for (const StepReport& step : steps) {
+        items.push_back({{"index", step.index}, {"time", IsoMinutes(step.minutes)}, {"value", step.value}});
+    }
+    return {{"layer", layer}, {"steps", std::move(items)}};
+}
+
+std::string ToText(const ProjectReport& report) {
+    std::ostringstream out;
+    out << "Layers (top first):\n";
+    for (const LayerReport& layer : report.layers) {
+        out << "  " << std::string(static_cast<size_t>(layer.depth) * 2, ' ') << layer.name << " (" << layer.kind
+            << ")";
+        if (layer.time) {
+            const TimeReport& time = *layer.time;
+            out << ": time field " << time.field << " (" << TimeFieldTypeName(time.field_type) << "), " << time.steps
+                << " steps from " << IsoMinutes(time.start) << " to " << IsoMinutes(time.finish) << ", interval "
+                << time.interval << " min";
+        }
+        out << '\n';
+    }
+    const SliderReport& slider = report.slider;
+    out << "Slider: " << (slider.valid ? "" : "not valid, ") << slider.display << " mode, positions 0.." << slider.max
+        << ", interval " << slider.interval << "\n"
+        << "  start   " << slider.start_label << "\n"
+        << "  finish  " << slider.finish_label << "\n"
+        << "  current " << slider.current_label << "\n"
+        << " " << slider.interval_label << '\n';
+    return out.str();
+}
+
+} // namespace chronova::cli

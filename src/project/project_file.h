@@ -1,0 +1,190 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "gis/data/geometry_column.h"
+#include "gis/symbology/color.h"
+#include "gis/symbology/symbols.h"
+
+namespace chronova::project {
+
+/// A project file that cannot be used: it names the file, the place in it (a JSON pointer such as
+/// "/layers/2/time/field", or "line L, column C" for a syntax error; empty when the file cannot be read at all)
+/// and what is wrong, so the user can fix it without guessing. what() is "FILE: PLACE: MESSAGE".
+class ProjectError : public std::runtime_error {
+public:
+    ProjectError(std::string file, std::string place, std::string message);
+
+    const std::string& file() const noexcept { return file_; }
+    const std::string& place() const noexcept { return place_; }
+    const std::string& message() const noexcept { return message_; }
+
+private:
+    std::string file_;
+    std::string place_;
+    std::string message_;
+};
+
+/// What a layer entry makes: each kind opens its data differently and takes different time settings.
+enum class LayerKind { Feature, Raster, Wms, Group, MovingPoints };
+
+/// The kind's name as project files spell it ("feature", "moving_points", ...).
+std::string_view KindName(LayerKind kind);
+
+/// The slider's two display modes, numbered as g_iDisplayType stores them.
+enum class DisplayType : int16_t { Interval = 0, Unique = 1 };
+
+/// Where a layer's data comes from; only the members of the layer's kind are set. Paths are resolved against
+/// the project file's folder.
+struct LayerSource {
+    /// Feature layers: a folder of shapefiles or a GeoPackage, and the feature class in it.
+    std::filesystem::path Workspace;
+    std::string Dataset;
+    /// Raster layers: the raster file; moving points: the CSV file.
+    std::filesystem::path Path;
+    /// Web map service layers: the service address and the service layers requested.
+    std::string Url;
+    std::vector<std::string> ServiceLayers;
+};
+
+/// A simple renderer for a feature layer; unset values keep the layer's own default symbol.
+struct FeatureSymbology {
+    std::optional<gis::Color> Color;
+    std::optional<gis::Color> Outline;
+    std::optional<double> Size;
+    std::optional<double> Width;
+    std::optional<gis::SimpleMarkerStyle> Marker;
+};
+
+/// A raster layer's colour ramp from the lowest to the highest value; unset ends keep black and white.
+struct RasterRamp {
+    std::optional<gis::Color> From;
+    std::optional<gis::Color> To;
+};
+
+/// A time field that sits in a table of the layer's GeoPackage, joined to the layer by key.
+struct JoinSettings {
+    std::string Key;
+    std::string Table;
+    std::string TableKey;
+    std::string Name;
+    std::string PrimaryKey;
+    std::string AdditionalFields;
+};
+
+/// Band timing of a raster: band k is Start + k × Interval.
+struct RasterTiming {
+    int32_t Start = 0;    ///< minute count
+    int32_t Interval = 0; ///< seconds
+    std::string Unit;     ///< "d", "h" or "n"
+};
+
+/// Speed and direction fields drawn as sized and turned markers.
+struct VectorSettings {
+    std::string Speed;
+    std::string Direction;
+    std::optional<std::string> Font;
+    std::optional<int16_t> Character;
+    std::optional<double> MinSize;
+    std::optional<double> MaxSize;
+    double RangeMin = 0.0;
+    double RangeMax = 0.0;
+    /// Whether the entry picks the marker itself (font, character or sizes), which needs MakeVectorsWithChar.
+    bool PicksMarker() const noexcept { return Font || Character || MinSize || MaxSize; }
+};
+
+/// How a layer carries time: the arguments of the registry's add operation and what is set after it.
+struct TimeSettings {
+    std::string Field;
+    std::optional<JoinSettings> Join;
+    std::optional<RasterTiming> Raster;
+    bool PreviousSteps = false;
+    bool Cached = false;
+    std::optional<VectorSettings> Vectors;
+};
+
+/// One layer entry; a group holds its children, top first.
+struct LayerSpec {
+    std::string Name;
+    LayerKind Kind = LayerKind::Feature;
+    /// The entry's JSON pointer, for messages.
+    std::string Place;
+    LayerSource Source;
+    bool Visible = true;
+    std::optional<FeatureSymbology> Symbology;
+    std::optional<RasterRamp> Ramp;
+    /// Set for time layers only.
+    std::optional<TimeSettings> Time;
+    std::vector<LayerSpec> Layers;
+};
+
+struct MapSettings {
+    std::string Name = "Layers";
+    /// None shows all layers.
+    std::optional<gis::Envelope> Extent;
+    /// "EPSG:n" or WKT; empty takes the first layer's.
+    std::string SpatialReference;
+    gis::Color Background{255, 255, 255, false};
+};
+
+struct DisplaySettings {
+    DisplayType Type = DisplayType::Interval;
+    bool FillGaps = false;
+    bool TocLabels = true;
+    bool Loop = false;
+    /// Dates (true) or date-time groups (false) on the slider; unset lets the slider choose, which shows
+    /// date-time groups as soon as a layer's steps are date-time groups.
+    std::optional<bool> UseDateTime;
+};
+
+/// The slider's time window; whatever is unset stays as the layers give it.
+struct TimeWindow {
+    std::optional<int32_t> Start;    ///< minute count
+    std::optional<int32_t> Finish;   ///< minute count
+    std::optional<int32_t> Interval; ///< minutes
+    std::optional<std::string> RangeLayer;
+};
+
+struct ExportSettings {
+    int32_t Width = 1024;
+    int32_t Height = 768;
+    int32_t Fps = 4;
+    std::optional<std::filesystem::path> Out;
+    std::optional<std::filesystem::path> Gif;
+    std::optional<std::filesystem::path> Mp4;
+};
+
+/// A parsed and fully validated project: everything in it has the right type and range, so opening it can fail
+/// only on the data it names.
+struct Project {
+    std::filesystem::path File;
+    MapSettings Map;
+    /// Top first, as listed.
+    std::vector<LayerSpec> Layers;
+    DisplaySettings Display;
+    TimeWindow Time;
+    ExportSettings Export;
+
+    /// The layer with this name at any depth, or null.
+    const LayerSpec* FindLayer(std::string_view name) const;
+    /// Every layer entry, depth first in listed order (a group before its children).
+    std::vector<const LayerSpec*> AllLayers() const;
+};
+
+/// The file format version this program reads.
+inline constexpr int32_t kProjectVersion = 1;
+
+/// Reads and validates a project file; relative paths in it are taken from its folder. Raises ProjectError.
+Project LoadProject(const std::filesystem::path& file);
+
+/// Validates project text. file_for_messages names it in errors, and its folder resolves relative paths.
+/// Unknown keys are errors, so that a misspelt key is reported instead of silently ignored. Raises ProjectError.
+Project ParseProject(std::string_view json, const std::filesystem::path& file_for_messages);
+
+} // namespace chronova::project

@@ -1,0 +1,440 @@
+// Opens a validated project into the host: layers from their data, symbology, time layer registration through
+// the registry's automation interface, display options and the slider's time window.
+#include "project/project_session.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "datetime/mod_date_time.h"
+#include "gis/data/table.h"
+#include "gis/layers/feature_layer.h"
+#include "gis/layers/group_layer.h"
+#include "gis/layers/open_layers.h"
+#include "gis/layers/raster_layer.h"
+#include "gis/layers/wms_map_layer.h"
+#include "gis/map/application.h"
+#include "gis/map/document.h"
+#include "gis/map/extension.h"
+#include "gis/map/map.h"
+#include "gis/symbology/renderers.h"
+#include "gis/symbology/symbols.h"
+#include "platform/automation_error.h"
+#include "platform/text.h"
+#include "plugins/moving_points/moving_points_layer.h"
+#include "registry/chronova_data.h"
+#include "registry/globals.h"
+#include "registry/layer_data.h"
+#include "timeapply/raster_side_files.h"
+
+namespace chronova::project {
+
+namespace {
+
+constexpr std::string_view kExtensionName = "Chronova.ChronovaExt";
+constexpr std::string_view kShapefileSource = "Shapefile Feature Class";
+constexpr std::string_view kGeodatabaseSource = "Personal Geodatabase Feature Class";
+constexpr double kDefaultVectorMinSize = 8.0;
+constexpr double kDefaultVectorMaxSize = 24.0;
+
+std::string Quote(std::string_view text) {
+    return "'" + std::string(text) + "'";
+}
+
+// The file a layer's data comes from, for messages.
+std::string DataFile(const LayerSpec& spec) {
+    switch (spec.Kind) {
+    case LayerKind::Feature:
+        return spec.Source.Workspace.string();
+    case LayerKind::Raster:
+    case LayerKind::MovingPoints:
+        return spec.Source.Path.string();
+    case LayerKind::Wms:
+        return spec.Source.Url;
+    case LayerKind::Group:
+        break;
+    }
+    return {};
+}
+
+[[noreturn]] void RaiseForLayer(int32_t number, const LayerSpec& spec, const std::string& what) {
+    platform::RaiseError(number, "layer " + Quote(spec.Name) + " " + what + " (" + DataFile(spec) + ")");
+}
+
+// A simple renderer with the entry's colours and sizes on the symbol the layer's shapes need; whatever the entry
+// leaves out keeps the layer's own default symbol.
+void ApplySymbology(gis::FeatureLayer& layer, const FeatureSymbology& style) {
+    const auto current = std::dynamic_pointer_cast<gis::SimpleRenderer>(layer.Renderer());
+    std::shared_ptr<gis::ISymbol> base = current && current->Symbol ? current->Symbol->Clone() : nullptr;
+    std::shared_ptr<gis::ISymbol> symbol;
+    switch (layer.FeatureClass() ? layer.FeatureClass()->ShapeType() : gis::GeometryType::Point) {
+    case gis::GeometryType::Polyline: {
+        auto line = std::dynamic_pointer_cast<gis::SimpleLineSymbol>(base);
+        line = line ? line : std::make_shared<gis::SimpleLineSymbol>();
+        line->LineColor = style.Color.value_or(line->LineColor);
+        line->Width = style.Width.value_or(line->Width);
+        symbol = line;
+        break;
+    }
+    case gis::GeometryType::Polygon: {
+        auto fill = std::dynamic_pointer_cast<gis::SimpleFillSymbol>(base);
+        fill = fill ? fill : std::make_shared<gis::SimpleFillSymbol>();
+        fill->FillColor = style.Color.value_or(fill->FillColor);
+        if (!fill->Outline) {
+            fill->Outline = std::make_shared<gis::SimpleLineSymbol>();
+        }
+        fill->Outline->LineColor = style.Outline.value_or(fill->Outline->LineColor);
+        fill->Outline->Width = style.Width.value_or(fill->Outline->Width);
+        symbol = fill;
+        break;
+    }
+    default: {
+        auto marker = std::dynamic_pointer_cast<gis::SimpleMarkerSymbol>(base);
+        marker = marker ? marker : std::make_shared<gis::SimpleMarkerSymbol>();
+        marker->MarkerColor = style.Color.value_or(marker->MarkerColor);
+        marker->Size = style.Size.value_or(marker->Size);
+        marker->Style = style.Marker.value_or(marker->Style);
+        if (style.Outline) {
+            marker->Outline = true;
+            marker->OutlineColor = *style.Outline;
+        }
+        marker->OutlineSize = style.Width.value_or(marker->OutlineSize);
+        symbol = marker;
+        break;
+    }
+    }
+    auto renderer = std::make_shared<gis::SimpleRenderer>();
+    renderer->Symbol = std::move(symbol);
+    renderer->Label = layer.Name();
+    layer.Renderer(std::move(renderer));
+}
+
+void ApplyRamp(gis::RasterLayer& layer, const RasterRamp& ramp) {
+    auto renderer = std::dynamic_pointer_cast<gis::RasterStretchColorRampRenderer>(layer.Renderer());
+    if (!renderer) {
+        renderer = std::make_shared<gis::RasterStretchColorRampRenderer>();
+    }
+    renderer->FromColor = ramp.From.value_or(renderer->FromColor);
+    renderer->ToColor = ramp.To.value_or(renderer->ToColor);
+    renderer->Update();
+    layer.Renderer(renderer);
+}
+
+// The table that holds a feature layer's time field: the feature class, or the joined table of its GeoPackage.
+std::shared_ptr<gis::ITable> TimeTable(const gis::FeatureLayer& layer, const TimeSettings& time) {
+    const auto feature_class = layer.FeatureClass();
+    if (!feature_class || !time.Join) {
+        return feature_class;
+    }
+    const auto workspace = std::dynamic_pointer_cast<gis::IFeatureWorkspace>(feature_class->Workspace());
+    return workspace ? workspace->OpenTable(time.Join->Table) : nullptr;
+}
+
+bool CustomLayerHasField(ITimeLayer& layer, std::string_view name) {
+    for (int32_t i = 1; i <= layer.FieldsCount(); ++i) {
+        std::string field;
+        int16_t type = 0;
+        layer.Fields(i, field, type);
+        if (platform::UCase(field) == platform::UCase(std::string(name))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Why a feature layer's add operation found no time steps, as far as its data tells.
+std::string WhyNoFeatureSteps(const gis::FeatureLayer& layer, const TimeSettings& time) {
+    if (layer.DataSourceType() != kShapefileSource && layer.DataSourceType() != kGeodatabaseSource) {
+        return "its data is neither a shapefile nor a GeoPackage feature class";
+    }
+    if (layer.FeatureClass()->FeatureCount() == 0) {
+        return "it has no features";
+    }
+    const auto table = TimeTable(layer, time);
+    if (!table || table->RowCount() == 0) {
+        return "the table " + Quote(time.Join ? time.Join->Table : layer.FeatureClass()->Name()) + " has no rows";
+    }
+    const int32_t field = table->FindField(time.Field);
+    if (field < 0) {
+        return "there is no field " + Quote(time.Field) + " in " + Quote(table->Name());
+    }
+    switch (table->Fields()[static_cast<size_t>(field)].Type) {
+    case gis::FieldType::Integer:
+    case gis::FieldType::Double:
+    case gis::FieldType::String:
+    case gis::FieldType::Date:
+        return "no time steps were found in the field " + Quote(time.Field);
+    default:
+        return "the field " + Quote(time.Field) +
+               " cannot hold times (it must be a date, text, 32-bit integer or double field)";
+    }
+}
+
+// The band timing of a raster time layer: the entry's, else the settings side file's; a raster with only its step
+// list side file gets a placeholder, since the list gives every band's time.
+RasterTiming RasterTimingOf(const gis::RasterLayer& layer, const LayerSpec& spec) {
+    if (spec.Time->Raster) {
+        return *spec.Time->Raster;
+    }
+    std::filesystem::path file(layer.FilePath());
+    if (const auto settings = ReadRasterSettings(std::filesystem::path(file).replace_extension(".ini").string())) {
+        const int32_t unit_seconds = settings->IntervalUnits == "d"   ? 86400
+                                     : settings->IntervalUnits == "h" ? 3600
+                                                                      : 60;
+        return RasterTiming{settings->StartTime, settings->Interval * unit_seconds, settings->IntervalUnits};
+    }
+    const std::filesystem::path step_list = std::filesystem::path(file).replace_extension(".xml");
+    std::error_code error;
+    if (std::filesystem::is_regular_file(step_list, error)) {
+        return RasterTiming{0, 60, "n"};
+    }
+    RaiseForLayer(platform::error::kInvalidProcedureCall, spec,
+                  "cannot be a time layer: its time block has no \"raster\" timing, and the raster has no step list " +
+                      step_list.filename().string() + " beside it");
+}
+
+} // namespace
+
+ProjectSession::ProjectSession(project::Project project, platform::ui::EventLoop& loop) : project_(std::move(project)) {
+    if (g_pApp || g_pChronovaData) {
+        platform::RaiseError(platform::error::kInvalidProcedureCall, "A project is already open in this process.");
+    }
+    try {
+        Open(loop);
+    } catch (...) {
+        layers_.clear();
+        map_.reset();
+        ResetGlobals();
+        throw;
+    }
+}
+
+ProjectSession::~ProjectSession() {
+    layers_.clear();
+    map_.reset();
+    ResetGlobals();
+}
+
+ChronovaData& ProjectSession::Registry() const {
+    return *g_pChronovaData;
+}
+
+const SessionLayer* ProjectSession::FindLayer(std::string_view name) const {
+    for (const SessionLayer& entry : layers_) {
+        if (entry.Spec->Name == name) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+void ProjectSession::Open(platform::ui::EventLoop& loop) {
+    g_pApp = gis::Application::Create();
+    g_pApp->AddExtension(std::make_shared<gis::Extension>(std::string(kExtensionName)));
+    g_pChronovaData = std::make_shared<ChronovaData>(loop);
+
+    map_ = g_pApp->Document()->FocusMap();
+    map_->Name(project_.Map.Name);
+    if (!project_.Map.SpatialReference.empty()) {
+        map_->SpatialReference(project_.Map.SpatialReference);
+    }
+    for (const LayerSpec& spec : project_.Layers) {
+        map_->AddLayerAt(OpenLayer(spec), map_->LayerCount());
+    }
+    if (project_.Map.Extent) {
+        map_->Extent(*project_.Map.Extent);
+    }
+    for (SessionLayer& entry : layers_) {
+        if (entry.Spec->Time) {
+            RegisterTimeLayer(entry);
+        }
+    }
+    ApplyDisplayAndTime();
+}
+
+std::shared_ptr<gis::ILayer> ProjectSession::OpenLayer(const LayerSpec& spec) {
+    std::shared_ptr<gis::ILayer> layer;
+    try {
+        switch (spec.Kind) {
+        case LayerKind::Feature: {
+            auto feature = gis::OpenFeatureLayer(spec.Source.Workspace.string(), spec.Source.Dataset, spec.Name);
+            if (spec.Symbology) {
+                ApplySymbology(*feature, *spec.Symbology);
+            }
+            layer = feature;
+            break;
+        }
+        case LayerKind::Raster: {
+            auto raster = gis::OpenRasterLayer(spec.Source.Path.string(), spec.Name);
+            if (spec.Ramp) {
+                ApplyRamp(*raster, *spec.Ramp);
+            }
+            layer = raster;
+            break;
+        }
+        case LayerKind::MovingPoints:
+            layer = plugins::MovingPointsLayer::Open(spec.Source.Path.string(), spec.Name);
+            break;
+        case LayerKind::Wms: {
+            auto wms = std::make_shared<gis::WmsMapLayer>(spec.Source.Url, spec.Name);
+            wms->LayerNames(spec.Source.ServiceLayers);
+            layer = wms;
+            break;
+        }
+        case LayerKind::Group:
+            layer = std::make_shared<gis::GroupLayer>(spec.Name);
+            break;
+        }
+    } catch (const platform::AutomationError& e) {
+        const std::string what = spec.Kind == LayerKind::Feature
+                                     ? "cannot open the dataset " + Quote(spec.Source.Dataset) + ": "
+                                     : "cannot be opened: ";
+        RaiseForLayer(e.Number(), spec, what + e.Description());
+    }
+    layer->Visible(spec.Visible);
+    layers_.push_back(SessionLayer{&spec, layer, nullptr});
+    if (auto group = std::dynamic_pointer_cast<gis::GroupLayer>(layer); group && spec.Kind == LayerKind::Group) {
+        for (const LayerSpec& child : spec.Layers) {
+            group->Add(OpenLayer(child));
+        }
+    }
+    return layer;
+}
+
+void ProjectSession::RegisterTimeLayer(SessionLayer& entry) {
+    const LayerSpec& spec = *entry.Spec;
+    const TimeSettings& time = *spec.Time;
+    const std::shared_ptr<gis::ILayer>& layer = entry.Layer;
+    ChronovaData& registry = Registry();
+    auto feature = std::dynamic_pointer_cast<gis::FeatureLayer>(layer);
+    auto custom = std::dynamic_pointer_cast<plugins::MovingPointsLayer>(layer);
+
+    // Read before the add operation, whose errors are reported as its own.
+    std::optional<RasterTiming> timing;
+    if (spec.Kind == LayerKind::Raster) {
+        timing = RasterTimingOf(*std::dynamic_pointer_cast<gis::RasterLayer>(layer), spec);
+    }
+
+    bool added = false;
+    std::string why = "no time steps were found";
+    try {
+        switch (spec.Kind) {
+        case LayerKind::Feature:
+            if (feature->DataSourceType() == kShapefileSource) {
+                added = registry.AddShapefileLayer(layer, time.Field);
+            } else if (time.Join) {
+                const JoinSettings& join = *time.Join;
+                added = registry.AddGeoDatabaseJoinedLayer(layer, join.Key, join.Name, join.Table, join.PrimaryKey,
+                                                           join.TableKey, time.Field, join.AdditionalFields);
+            } else {
+                added = registry.AddGeoDatabaseLayer(layer, time.Field);
+            }
+            if (!added) {
+                why = WhyNoFeatureSteps(*feature, time);
+            }
+            break;
+        case LayerKind::Raster: {
+            added = registry.AddRasterLayer(layer, "", timing->Start, timing->Interval, timing->Unit);
+            if (!added && std::dynamic_pointer_cast<gis::RasterLayer>(layer)->BandCount() == 0) {
+                why = "the raster has no bands";
+            }
+            break;
+        }
+        case LayerKind::MovingPoints:
+            if (!CustomLayerHasField(*custom, time.Field)) {
+                why = "there is no field " + Quote(time.Field) + " in the file";
+                break;
+            }
+            // The record takes the layer's own setting when it is added.
+            custom->ShowPrevious(time.PreviousSteps);
+            added = registry.AddCustomTimeLayer(layer, time.Field);
+            break;
+        case LayerKind::Wms:
+            // Always true: whether the layer got a record tells whether it found its steps.
+            registry.AddWMSLayer(layer);
+            added = registry.FindByLayer(layer);
+            break;
+        case LayerKind::Group:
+            break;
+        }
+    } catch (const platform::AutomationError& e) {
+        RaiseForLayer(e.Number(), spec, "cannot be a time layer: " + e.Description());
+    }
+    if (!added) {
+        RaiseForLayer(platform::error::kInvalidProcedureCall, spec, "cannot be a time layer: " + why);
+    }
+    registry.FindByLayer(layer, &entry.Record);
+
+    if (time.Vectors) {
+        const VectorSettings& vectors = *time.Vectors;
+        for (const std::string& field : {vectors.Speed, vectors.Direction}) {
+            const bool found = custom ? CustomLayerHasField(*custom, field)
+                                      : feature->FeatureClass()->FindField(field) >= 0 ||
+                                            (time.Join && TimeTable(*feature, time)->FindField(field) >= 0);
+            if (!found) {
+                RaiseForLayer(platform::error::kInvalidProcedureCall, spec,
+                              "cannot draw vectors: there is no field " + Quote(field));
+            }
+        }
+        const bool made =
+            vectors.PicksMarker()
+                ? registry.MakeVectorsWithChar(
+                      layer, vectors.Speed, vectors.Direction, vectors.Font.value_or(""), vectors.Character.value_or(0),
+                      vectors.MinSize.value_or(kDefaultVectorMinSize), vectors.MaxSize.value_or(kDefaultVectorMaxSize),
+                      vectors.RangeMin, vectors.RangeMax)
+                : registry.MakeVectors(layer, vectors.Speed, vectors.Direction, vectors.RangeMin, vectors.RangeMax);
+        if (!made) {
+            RaiseForLayer(platform::error::kInvalidProcedureCall, spec, "cannot draw vectors: it is not a point layer");
+        }
+    }
+    if (time.PreviousSteps && feature) {
+        registry.ShowPreviousTimeSteps(layer);
+    }
+    if (time.Cached) {
+        layer->Cached(true);
+        registry.IsCached(layer);
+    }
+}
+
+void ProjectSession::ApplyDisplayAndTime() {
+    const DisplaySettings& display = project_.Display;
+    ChronovaData& registry = Registry();
+    g_iDisplayType = static_cast<int16_t>(display.Type);
+    g_bFillGaps = display.FillGaps;
+    g_bUpdateTOC = display.TocLabels;
+    g_bLoopAnimation = display.Loop;
+    if (display.UseDateTime) {
+        registry.UseDateTime(*display.UseDateTime);
+    }
+    registry.Update();
+    // The slider switches to date-time groups when it finds a layer of them, unless told otherwise; a choice
+    // that only repeated the slider's state beforehand did not count as telling it.
+    if (display.UseDateTime && registry.UseDateTime() != *display.UseDateTime) {
+        registry.UseDateTime(*display.UseDateTime);
+    }
+
+    const TimeWindow& time = project_.Time;
+    if (time.RangeLayer) {
+        // The registry takes the argument by reference and clears it, so it gets a copy.
+        std::shared_ptr<gis::ILayer> range = FindLayer(*time.RangeLayer)->Layer;
+        registry.TimeRange(range);
+    }
+    // A start after the present finish would leave the axis reversed for a moment, so the finish goes first then.
+    const bool finish_first =
+        time.Start && time.Finish && *time.Start > modDateTime::DateToMinutes(registry.FinishTime());
+    if (time.Finish && finish_first) {
+        registry.FinishTime(modDateTime::MinutesToDate(*time.Finish));
+    }
+    if (time.Start) {
+        registry.StartTime(modDateTime::MinutesToDate(*time.Start));
+    }
+    if (time.Finish && !finish_first) {
+        registry.FinishTime(modDateTime::MinutesToDate(*time.Finish));
+    }
+    if (time.Interval) {
+        registry.Interval(*time.Interval);
+    }
+}
+
+} // namespace chronova::project

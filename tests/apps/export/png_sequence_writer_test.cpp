@@ -1,0 +1,128 @@
+#include "apps/chronova/export/png_sequence_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QImage>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "apps/chronova/export/png_encoder.h"
+#include "apps/export/export_test_support.h"
+#include "support/error_number.h"
+#include "support/scratch_folder.h"
+
+namespace chronova::cli::exporting {
+namespace {
+
+using platform::error::kInvalidProcedureCall;
+using platform::error::kPathFileAccess;
+using testing::ErrorNumberOf;
+using testing::FolderEntries;
+using testing::MapLikeFrame;
+using testing::ScratchFolder;
+
+// Every pixel survives the round trip (compared with straight alpha, which PNG stores), at the expected PNG colour
+// type: 2 RGB, 6 RGB with alpha.
+void ExpectRoundTrip(const QImage& image, int compression, int colour_type) {
+    SCOPED_TRACE("format " + std::to_string(image.format()) + ", level " + std::to_string(compression));
+    const std::string png = EncodePng(image, compression);
+    ASSERT_GT(png.size(), 25u);
+    EXPECT_EQ(png[25], colour_type);
+    const QImage decoded = QImage::fromData(QByteArray::fromStdString(png), "PNG");
+    EXPECT_EQ(decoded.convertToFormat(QImage::Format_ARGB32), image.convertToFormat(QImage::Format_ARGB32));
+}
+
+TEST(PngEncoderTest, PixelsSurviveInEveryFormatAndLevel) {
+    const QImage map = MapLikeFrame(97, 61, 3); // odd sizes: rows without padding to whole words
+    QImage translucent = map.convertToFormat(QImage::Format_ARGB32);
+    for (int x = 0; x < translucent.width(); ++x) {
+        translucent.setPixel(x, 5, qRgba(10, 200, 30, x * 2));
+    }
+    for (const int level : {0, 1, 6, 9}) {
+        for (const auto format : {QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB32, QImage::Format_RGB888,
+                                  QImage::Format_Indexed8}) {
+            ExpectRoundTrip(map.convertToFormat(format), level, 2);
+        }
+        ExpectRoundTrip(translucent, level, 6);
+        ExpectRoundTrip(translucent.convertToFormat(QImage::Format_RGBA8888), level, 6);
+    }
+    EXPECT_EQ(ErrorNumberOf([] { EncodePng(QImage()); }), kInvalidProcedureCall);
+    EXPECT_EQ(ErrorNumberOf([&] { EncodePng(map, -1); }), kInvalidProcedureCall);
+    EXPECT_EQ(ErrorNumberOf([&] { EncodePng(map, 10); }), kInvalidProcedureCall);
+}
+
+// Frames added out of order, more of them than the queue holds, each land whole in the file of their position.
+void ExpectSequenceWritten(int threads) {
+    SCOPED_TRACE(std::to_string(threads) + " threads");
+    ScratchFolder scratch;
+    const auto folder = scratch / "out" / "frames"; // made by the writer
+    const std::vector<int> positions = {3, 0, 2, 1, 11, 4, 5, 6, 7, 8, 9, 10};
+    {
+        PngSequenceWriter writer(folder, threads);
+        for (const int position : positions) {
+            writer.Add(position, MapLikeFrame(40, 30, position));
+        }
+        writer.Finish();
+    }
+    std::set<std::string> expected;
+    for (const int position : positions) {
+        expected.insert(PngSequenceWriter::FileName(position));
+        const QImage image(QString::fromStdString((folder / PngSequenceWriter::FileName(position)).string()));
+        EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32),
+                  MapLikeFrame(40, 30, position).convertToFormat(QImage::Format_RGB32))
+            << position;
+    }
+    EXPECT_EQ(FolderEntries(folder), expected);
+}
+
+TEST(PngSequenceWriterTest, WritesEveryFrameUnderItsPosition) {
+    EXPECT_EQ(PngSequenceWriter::FileName(42), "frame_00042.png");
+    EXPECT_EQ(PngSequenceWriter::FileName(123456), "frame_123456.png");
+    ExpectSequenceWritten(1);
+    ExpectSequenceWritten(3);
+    ExpectSequenceWritten(0);
+}
+
+TEST(PngSequenceWriterTest, AWriteFailingHalfWayLeavesNoPartialFile) {
+    ScratchFolder scratch;
+    PngSequenceWriter writer(scratch.Path(), 2);
+    {
+        const testing::ScopedFileSizeLimit limit(4096);
+        writer.Add(0, MapLikeFrame(16, 16, 0)); // small enough to be written
+        writer.Add(1, testing::NoiseFrame(200, 200));
+        try {
+            writer.Finish();
+            ADD_FAILURE() << "no error";
+        } catch (const platform::AutomationError& e) {
+            EXPECT_EQ(e.Number(), kPathFileAccess);
+            EXPECT_NE(e.Description().find((scratch / "frame_00001.png").string()), std::string::npos)
+                << e.Description();
+        }
+    }
+    EXPECT_EQ(FolderEntries(scratch.Path()), std::set<std::string>{"frame_00000.png"});
+    EXPECT_NE(ErrorNumberOf([&] { writer.Add(2, MapLikeFrame(16, 16, 2)); }), 0); // the sequence takes no more
+}
+
+TEST(PngSequenceWriterTest, RefusesBadFramesAndFoldersItCannotMake) {
+    ScratchFolder scratch;
+    {
+        PngSequenceWriter writer(scratch.Path(), 1);
+        EXPECT_EQ(ErrorNumberOf([&] { writer.Add(-1, MapLikeFrame(8, 8, 0)); }), kInvalidProcedureCall);
+        EXPECT_EQ(ErrorNumberOf([&] { writer.Add(0, QImage()); }), kInvalidProcedureCall);
+        writer.Finish();
+        writer.Finish();
+        EXPECT_EQ(ErrorNumberOf([&] { writer.Add(0, MapLikeFrame(8, 8, 0)); }), kInvalidProcedureCall);
+        EXPECT_TRUE(FolderEntries(scratch.Path()).empty());
+    }
+    std::ofstream(scratch / "a file") << "in the way";
+    EXPECT_EQ(ErrorNumberOf([&] { PngSequenceWriter blocked(scratch / "a file"); }), kPathFileAccess);
+    EXPECT_EQ(ErrorNumberOf([&] { PngSequenceWriter blocked(scratch / "a file" / "frames"); }), kPathFileAccess);
+    EXPECT_EQ(ErrorNumberOf([&] { PngSequenceWriter bad_level(scratch / "x", 1, 10); }), kInvalidProcedureCall);
+}
+
+} // namespace
+} // namespace chronova::cli::exporting
