@@ -2,6 +2,7 @@
 // pixels show each feature exactly at its step.
 
 #include "apps/chronova/cli.h"
+#include "apps/chronova/progress_bar.h"
 
 #include <gif_lib.h>
 #include <gtest/gtest.h>
@@ -264,6 +265,27 @@ TEST_F(CliTest, TheDemoRendersEveryPositionOfTheSampleData) {
     EXPECT_EQ(std::distance(fs::directory_iterator(out / "frames"), fs::directory_iterator()), positions);
     EXPECT_EQ(GifFrameCount(out / "demo.gif"), positions);
     EXPECT_NE(result.out.find((out / "demo.gif").string()), std::string::npos);
+}
+
+TEST(ProgressBarTest, DrawsInPlaceOnlyWhenEnabled) {
+    std::ostringstream shown;
+    {
+        ProgressBar bar(shown, true, "Rendering", 4);
+        EXPECT_EQ(bar.Line(0), "Rendering [..............................] 0/4 (0%)");
+        EXPECT_EQ(bar.Line(3), "Rendering [######################........] 3/4 (75%)");
+        EXPECT_EQ(bar.Line(9), bar.Line(4)); // clamped
+        bar.Update(1);
+        bar.Update(4); // the end is always drawn
+    }
+    EXPECT_EQ(shown.str(), "\r" + ProgressBar(shown, false, "Rendering", 4).Line(1) + "\r" +
+                               ProgressBar(shown, false, "Rendering", 4).Line(4) + "\n");
+
+    std::ostringstream hidden;
+    {
+        ProgressBar bar(hidden, false, "Rendering", 4);
+        bar.Update(4);
+    }
+    EXPECT_EQ(hidden.str(), "");
 }
 
 } // namespace

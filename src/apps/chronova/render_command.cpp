@@ -174,7 +174,9 @@ int RunDemo(const DemoOptions& options, Streams streams) {
     const std::filesystem::path data = folder / "data";
     const std::filesystem::path frames = folder / "frames";
     const std::filesystem::path animation = folder / "demo.gif";
-    streams.err << "Generating the sample data in " << data.string() << '\n';
+    if (!options.quiet) {
+        streams.err << "Generating the sample data in " << data.string() << '\n';
+    }
     sample_data::GenerateSampleData(data);
 
     RenderOptions render;
