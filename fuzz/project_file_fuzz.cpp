@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         const project::Project project = project::ParseProject(text, "/fuzz/p.chronova.json");
         std::set<std::string> names;
-        for (const project::LayerSpec* layer : project.AllLayers()) {
+        for (const project::LayerEntry* layer : project.AllLayers()) {
             const bool group = layer->Kind == project::LayerKind::Group;
             if (layer->Name.empty() || !names.insert(layer->Name).second || (group && layer->Time) ||
                 (!group && !layer->Layers.empty())) {
@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
         }
         if (project.Time.RangeLayer) {
-            const project::LayerSpec* range = project.FindLayer(*project.Time.RangeLayer);
+            const project::LayerEntry* range = project.FindLayer(*project.Time.RangeLayer);
             if (range == nullptr || !range->Time) {
                 __builtin_trap();
             }

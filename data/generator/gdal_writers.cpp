@@ -113,7 +113,7 @@ void WriteLayer(GDALDataset& dataset, const SampleTable& table, CSLConstList opt
     if (layer == nullptr) {
         trap.Raise(platform::error::kPathFileAccess, "Cannot create the layer " + table.Name);
     }
-    for (const FieldSpec& field : table.Fields) {
+    for (const FieldLayout& field : table.Fields) {
         OGRFieldDefn definition(field.Name.c_str(), GdalType(field.Kind));
         definition.SetWidth(field.Width);
         if (layer->CreateField(&definition) != OGRERR_NONE) {

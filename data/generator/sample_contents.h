@@ -15,7 +15,7 @@ namespace chronova::sample_data {
 /// Field types the sample tables use; each maps to one GDAL field type.
 enum class FieldKind { Integer, Real, Text, DateTime };
 
-struct FieldSpec {
+struct FieldLayout {
     std::string Name;
     FieldKind Kind = FieldKind::Text;
     int Width = 0; ///< text fields of shapefiles need one; 0 leaves the format's default
@@ -42,7 +42,7 @@ struct TableRow {
 struct SampleTable {
     std::string Name;
     ShapeKind Shape = ShapeKind::None;
-    std::vector<FieldSpec> Fields;
+    std::vector<FieldLayout> Fields;
     std::vector<TableRow> Rows;
 };
 

@@ -177,9 +177,9 @@ private:
         return extent;
     }
 
-    LayerSpec ReadLayer(const Json& value, const std::string& place, int depth) const {
+    LayerEntry ReadLayer(const Json& value, const std::string& place, int depth) const {
         Object(value, place);
-        LayerSpec layer;
+        LayerEntry layer;
         layer.Place = place;
         const std::string kind = Text(Required(value, place, "kind"), Child(place, "kind"), true);
         static const std::map<std::string, LayerKind, std::less<>> kinds = {{"feature", LayerKind::Feature},
@@ -262,7 +262,7 @@ private:
         return source;
     }
 
-    void ReadSymbology(const Json& value, const std::string& place, LayerSpec& layer) const {
+    void ReadSymbology(const Json& value, const std::string& place, LayerEntry& layer) const {
         Object(value, place);
         const std::string kind_name(KindName(layer.Kind));
         if (layer.Kind == LayerKind::Raster) {
@@ -309,7 +309,7 @@ private:
         layer.Symbology = symbology;
     }
 
-    TimeSettings ReadTime(const Json& value, const std::string& place, const LayerSpec& layer) const {
+    TimeSettings ReadTime(const Json& value, const std::string& place, const LayerEntry& layer) const {
         Object(value, place);
         const std::string kind_name(KindName(layer.Kind));
         switch (layer.Kind) {
@@ -349,7 +349,7 @@ private:
         return time;
     }
 
-    JoinSettings ReadJoin(const Json& value, const std::string& place, const LayerSpec& layer) const {
+    JoinSettings ReadJoin(const Json& value, const std::string& place, const LayerEntry& layer) const {
         CheckKeys(Object(value, place), place,
                   {"key", "table", "table_key", "name", "primary_key", "additional_fields"});
         if (Lower(layer.Source.Workspace.extension().string()) != ".gpkg") {
@@ -504,8 +504,8 @@ private:
 
     // Layer names are unique, as tools find layers by name, and the range layer must be a time layer.
     void CheckNames(const Project& project) const {
-        std::map<std::string, const LayerSpec*, std::less<>> seen;
-        for (const LayerSpec* layer : project.AllLayers()) {
+        std::map<std::string, const LayerEntry*, std::less<>> seen;
+        for (const LayerEntry* layer : project.AllLayers()) {
             const auto [entry, inserted] = seen.emplace(layer->Name, layer);
             if (!inserted) {
                 Fail(Child(layer->Place, "name"),
@@ -532,8 +532,8 @@ Project ParseText(std::string_view text, const std::string& file_name, const std
     return project;
 }
 
-void CollectLayers(const std::vector<LayerSpec>& layers, std::vector<const LayerSpec*>& all) {
-    for (const LayerSpec& layer : layers) {
+void CollectLayers(const std::vector<LayerEntry>& layers, std::vector<const LayerEntry*>& all) {
+    for (const LayerEntry& layer : layers) {
         all.push_back(&layer);
         CollectLayers(layer.Layers, all);
     }
@@ -561,8 +561,8 @@ std::string_view KindName(LayerKind kind) {
     return "feature";
 }
 
-const LayerSpec* Project::FindLayer(std::string_view name) const {
-    for (const LayerSpec* layer : AllLayers()) {
+const LayerEntry* Project::FindLayer(std::string_view name) const {
+    for (const LayerEntry* layer : AllLayers()) {
         if (layer->Name == name) {
             return layer;
         }
@@ -570,8 +570,8 @@ const LayerSpec* Project::FindLayer(std::string_view name) const {
     return nullptr;
 }
 
-std::vector<const LayerSpec*> Project::AllLayers() const {
-    std::vector<const LayerSpec*> all;
+std::vector<const LayerEntry*> Project::AllLayers() const {
+    std::vector<const LayerEntry*> all;
     CollectLayers(Layers, all);
     return all;
 }

@@ -110,7 +110,7 @@ struct TimeSettings {
 };
 
 /// One layer entry; a group holds its children, top first.
-struct LayerSpec {
+struct LayerEntry {
     std::string Name;
     LayerKind Kind = LayerKind::Feature;
     /// The entry's JSON pointer, for messages.
@@ -121,7 +121,7 @@ struct LayerSpec {
     std::optional<RasterRamp> Ramp;
     /// Set for time layers only.
     std::optional<TimeSettings> Time;
-    std::vector<LayerSpec> Layers;
+    std::vector<LayerEntry> Layers;
 };
 
 struct MapSettings {
@@ -166,15 +166,15 @@ struct Project {
     std::filesystem::path File;
     MapSettings Map;
     /// Top first, as listed.
-    std::vector<LayerSpec> Layers;
+    std::vector<LayerEntry> Layers;
     DisplaySettings Display;
     TimeWindow Time;
     ExportSettings Export;
 
     /// The layer with this name at any depth, or null.
-    const LayerSpec* FindLayer(std::string_view name) const;
+    const LayerEntry* FindLayer(std::string_view name) const;
     /// Every layer entry, depth first in listed order (a group before its children).
-    std::vector<const LayerSpec*> AllLayers() const;
+    std::vector<const LayerEntry*> AllLayers() const;
 };
 
 /// The file format version this program reads.

@@ -43,23 +43,23 @@ std::string Quote(std::string_view text) {
 }
 
 // The file a layer's data comes from, for messages.
-std::string DataFile(const LayerSpec& spec) {
-    switch (spec.Kind) {
+std::string DataFile(const LayerEntry& layer_entry) {
+    switch (layer_entry.Kind) {
     case LayerKind::Feature:
-        return spec.Source.Workspace.string();
+        return layer_entry.Source.Workspace.string();
     case LayerKind::Raster:
     case LayerKind::MovingPoints:
-        return spec.Source.Path.string();
+        return layer_entry.Source.Path.string();
     case LayerKind::Wms:
-        return spec.Source.Url;
+        return layer_entry.Source.Url;
     case LayerKind::Group:
         break;
     }
     return {};
 }
 
-[[noreturn]] void RaiseForLayer(int32_t number, const LayerSpec& spec, const std::string& what) {
-    platform::RaiseError(number, "layer " + Quote(spec.Name) + " " + what + " (" + DataFile(spec) + ")");
+[[noreturn]] void RaiseForLayer(int32_t number, const LayerEntry& layer_entry, const std::string& what) {
+    platform::RaiseError(number, "layer " + Quote(layer_entry.Name) + " " + what + " (" + DataFile(layer_entry) + ")");
 }
 
 // A simple renderer with the entry's colours and sizes on the symbol the layer's shapes need; whatever the entry
@@ -173,9 +173,9 @@ std::string WhyNoFeatureSteps(const gis::FeatureLayer& layer, const TimeSettings
 
 // The band timing of a raster time layer: the entry's, else the settings side file's; a raster with only its step
 // list side file gets a placeholder, since the list gives every band's time.
-RasterTiming RasterTimingOf(const gis::RasterLayer& layer, const LayerSpec& spec) {
-    if (spec.Time->Raster) {
-        return *spec.Time->Raster;
+RasterTiming RasterTimingOf(const gis::RasterLayer& layer, const LayerEntry& layer_entry) {
+    if (layer_entry.Time->Raster) {
+        return *layer_entry.Time->Raster;
     }
     std::filesystem::path file(layer.FilePath());
     if (const auto settings = ReadRasterSettings(std::filesystem::path(file).replace_extension(".ini").string())) {
@@ -189,7 +189,7 @@ RasterTiming RasterTimingOf(const gis::RasterLayer& layer, const LayerSpec& spec
     if (std::filesystem::is_regular_file(step_list, error)) {
         return RasterTiming{0, 60, "n"};
     }
-    RaiseForLayer(platform::error::kInvalidProcedureCall, spec,
+    RaiseForLayer(platform::error::kInvalidProcedureCall, layer_entry,
                   "cannot be a time layer: its time block has no \"raster\" timing, and the raster has no step list " +
                       step_list.filename().string() + " beside it");
 }
@@ -222,7 +222,7 @@ ChronovaData& ProjectSession::Registry() const {
 
 const SessionLayer* ProjectSession::FindLayer(std::string_view name) const {
     for (const SessionLayer& entry : layers_) {
-        if (entry.Spec->Name == name) {
+        if (entry.Entry->Name == name) {
             return &entry;
         }
     }
@@ -239,63 +239,64 @@ void ProjectSession::Open(platform::ui::EventLoop& loop) {
     if (!project_.Map.SpatialReference.empty()) {
         map_->SpatialReference(project_.Map.SpatialReference);
     }
-    for (const LayerSpec& spec : project_.Layers) {
-        map_->AddLayerAt(OpenLayer(spec), map_->LayerCount());
+    for (const LayerEntry& layer_entry : project_.Layers) {
+        map_->AddLayerAt(OpenLayer(layer_entry), map_->LayerCount());
     }
     if (project_.Map.Extent) {
         map_->Extent(*project_.Map.Extent);
     }
     for (SessionLayer& entry : layers_) {
-        if (entry.Spec->Time) {
+        if (entry.Entry->Time) {
             RegisterTimeLayer(entry);
         }
     }
     ApplyDisplayAndTime();
 }
 
-std::shared_ptr<gis::ILayer> ProjectSession::OpenLayer(const LayerSpec& spec) {
+std::shared_ptr<gis::ILayer> ProjectSession::OpenLayer(const LayerEntry& layer_entry) {
     std::shared_ptr<gis::ILayer> layer;
     try {
-        switch (spec.Kind) {
+        switch (layer_entry.Kind) {
         case LayerKind::Feature: {
-            auto feature = gis::OpenFeatureLayer(spec.Source.Workspace.string(), spec.Source.Dataset, spec.Name);
-            if (spec.Symbology) {
-                ApplySymbology(*feature, *spec.Symbology);
+            auto feature = gis::OpenFeatureLayer(layer_entry.Source.Workspace.string(), layer_entry.Source.Dataset,
+                                                 layer_entry.Name);
+            if (layer_entry.Symbology) {
+                ApplySymbology(*feature, *layer_entry.Symbology);
             }
             layer = feature;
             break;
         }
         case LayerKind::Raster: {
-            auto raster = gis::OpenRasterLayer(spec.Source.Path.string(), spec.Name);
-            if (spec.Ramp) {
-                ApplyRamp(*raster, *spec.Ramp);
+            auto raster = gis::OpenRasterLayer(layer_entry.Source.Path.string(), layer_entry.Name);
+            if (layer_entry.Ramp) {
+                ApplyRamp(*raster, *layer_entry.Ramp);
             }
             layer = raster;
             break;
         }
         case LayerKind::MovingPoints:
-            layer = plugins::MovingPointsLayer::Open(spec.Source.Path.string(), spec.Name);
+            layer = plugins::MovingPointsLayer::Open(layer_entry.Source.Path.string(), layer_entry.Name);
             break;
         case LayerKind::Wms: {
-            auto wms = std::make_shared<gis::WmsMapLayer>(spec.Source.Url, spec.Name);
-            wms->LayerNames(spec.Source.ServiceLayers);
+            auto wms = std::make_shared<gis::WmsMapLayer>(layer_entry.Source.Url, layer_entry.Name);
+            wms->LayerNames(layer_entry.Source.ServiceLayers);
             layer = wms;
             break;
         }
         case LayerKind::Group:
-            layer = std::make_shared<gis::GroupLayer>(spec.Name);
+            layer = std::make_shared<gis::GroupLayer>(layer_entry.Name);
             break;
         }
     } catch (const platform::AutomationError& e) {
-        const std::string what = spec.Kind == LayerKind::Feature
-                                     ? "cannot open the dataset " + Quote(spec.Source.Dataset) + ": "
+        const std::string what = layer_entry.Kind == LayerKind::Feature
+                                     ? "cannot open the dataset " + Quote(layer_entry.Source.Dataset) + ": "
                                      : "cannot be opened: ";
-        RaiseForLayer(e.Number(), spec, what + e.Description());
+        RaiseForLayer(e.Number(), layer_entry, what + e.Description());
     }
-    layer->Visible(spec.Visible);
-    layers_.push_back(SessionLayer{&spec, layer, nullptr});
-    if (auto group = std::dynamic_pointer_cast<gis::GroupLayer>(layer); group && spec.Kind == LayerKind::Group) {
-        for (const LayerSpec& child : spec.Layers) {
+    layer->Visible(layer_entry.Visible);
+    layers_.push_back(SessionLayer{&layer_entry, layer, nullptr});
+    if (auto group = std::dynamic_pointer_cast<gis::GroupLayer>(layer); group && layer_entry.Kind == LayerKind::Group) {
+        for (const LayerEntry& child : layer_entry.Layers) {
             group->Add(OpenLayer(child));
         }
     }
@@ -303,8 +304,8 @@ std::shared_ptr<gis::ILayer> ProjectSession::OpenLayer(const LayerSpec& spec) {
 }
 
 void ProjectSession::RegisterTimeLayer(SessionLayer& entry) {
-    const LayerSpec& spec = *entry.Spec;
-    const TimeSettings& time = *spec.Time;
+    const LayerEntry& layer_entry = *entry.Entry;
+    const TimeSettings& time = *layer_entry.Time;
     const std::shared_ptr<gis::ILayer>& layer = entry.Layer;
     ChronovaData& registry = Registry();
     auto feature = std::dynamic_pointer_cast<gis::FeatureLayer>(layer);
@@ -312,14 +313,14 @@ void ProjectSession::RegisterTimeLayer(SessionLayer& entry) {
 
     // Read before the add operation, whose errors are reported as its own.
     std::optional<RasterTiming> timing;
-    if (spec.Kind == LayerKind::Raster) {
-        timing = RasterTimingOf(*std::dynamic_pointer_cast<gis::RasterLayer>(layer), spec);
+    if (layer_entry.Kind == LayerKind::Raster) {
+        timing = RasterTimingOf(*std::dynamic_pointer_cast<gis::RasterLayer>(layer), layer_entry);
     }
 
     bool added = false;
     std::string why = "no time steps were found";
     try {
-        switch (spec.Kind) {
+        switch (layer_entry.Kind) {
         case LayerKind::Feature:
             if (feature->DataSourceType() == kShapefileSource) {
                 added = registry.AddShapefileLayer(layer, time.Field);
@@ -359,10 +360,10 @@ void ProjectSession::RegisterTimeLayer(SessionLayer& entry) {
             break;
         }
     } catch (const platform::AutomationError& e) {
-        RaiseForLayer(e.Number(), spec, "cannot be a time layer: " + e.Description());
+        RaiseForLayer(e.Number(), layer_entry, "cannot be a time layer: " + e.Description());
     }
     if (!added) {
-        RaiseForLayer(platform::error::kInvalidProcedureCall, spec, "cannot be a time layer: " + why);
+        RaiseForLayer(platform::error::kInvalidProcedureCall, layer_entry, "cannot be a time layer: " + why);
     }
     registry.FindByLayer(layer, &entry.Record);
 
@@ -373,7 +374,7 @@ void ProjectSession::RegisterTimeLayer(SessionLayer& entry) {
                                       : feature->FeatureClass()->FindField(field) >= 0 ||
                                             (time.Join && TimeTable(*feature, time)->FindField(field) >= 0);
             if (!found) {
-                RaiseForLayer(platform::error::kInvalidProcedureCall, spec,
+                RaiseForLayer(platform::error::kInvalidProcedureCall, layer_entry,
                               "cannot draw vectors: there is no field " + Quote(field));
             }
         }
@@ -385,7 +386,8 @@ void ProjectSession::RegisterTimeLayer(SessionLayer& entry) {
                       vectors.RangeMin, vectors.RangeMax)
                 : registry.MakeVectors(layer, vectors.Speed, vectors.Direction, vectors.RangeMin, vectors.RangeMax);
         if (!made) {
-            RaiseForLayer(platform::error::kInvalidProcedureCall, spec, "cannot draw vectors: it is not a point layer");
+            RaiseForLayer(platform::error::kInvalidProcedureCall, layer_entry,
+                          "cannot draw vectors: it is not a point layer");
         }
     }
     if (time.PreviousSteps && feature) {

@@ -27,7 +27,7 @@ namespace chronova::project {
 
 /// One layer of an open project: its entry, the host layer made from it and, for a time layer, its registry record.
 struct SessionLayer {
-    const LayerSpec* Spec = nullptr;
+    const LayerEntry* Entry = nullptr;
     std::shared_ptr<gis::ILayer> Layer;
     /// Null unless the layer is registered as a time layer.
     std::shared_ptr<LayerData> Record;
@@ -64,7 +64,7 @@ public:
 
 private:
     void Open(platform::ui::EventLoop& loop);
-    std::shared_ptr<gis::ILayer> OpenLayer(const LayerSpec& spec);
+    std::shared_ptr<gis::ILayer> OpenLayer(const LayerEntry& layer_entry);
     void RegisterTimeLayer(SessionLayer& entry);
     void ApplyDisplayAndTime();
 

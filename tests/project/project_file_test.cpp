@@ -224,7 +224,7 @@ TEST_F(ProjectFileTest, MinimalProjectTakesTheDefaults) {
     EXPECT_EQ(project.Map.SpatialReference, "");
     EXPECT_EQ(project.Map.Background, (gis::Color{255, 255, 255, false}));
     ASSERT_EQ(project.Layers.size(), 1u);
-    const LayerSpec& layer = project.Layers[0];
+    const LayerEntry& layer = project.Layers[0];
     EXPECT_EQ(layer.Kind, LayerKind::Feature);
     EXPECT_EQ(layer.Place, "/layers/0");
     EXPECT_EQ(layer.Source.Workspace, "/data/w.gpkg");
@@ -276,7 +276,7 @@ TEST_F(ProjectFileTest, EveryKeyReachesTheModel) {
     EXPECT_EQ(project.Map.Background, (gis::Color{0x0A, 0x1B, 0x2C, false}));
 
     ASSERT_EQ(project.AllLayers().size(), 6u);
-    const LayerSpec& storm = *project.FindLayer("Storm");
+    const LayerEntry& storm = *project.FindLayer("Storm");
     EXPECT_FALSE(storm.Visible);
     EXPECT_EQ(storm.Source.Workspace, "/p/data/storms.gpkg");
     EXPECT_EQ(storm.Source.Dataset, "storm_track");
@@ -298,14 +298,14 @@ TEST_F(ProjectFileTest, EveryKeyReachesTheModel) {
     EXPECT_EQ(vectors.MaxSize, 30.0);
     EXPECT_EQ(vectors.RangeMax, 50.0);
 
-    const LayerSpec& stations = *project.FindLayer("Stations");
+    const LayerEntry& stations = *project.FindLayer("Stations");
     EXPECT_EQ(stations.Source.Workspace, "/abs/stations.gpkg");
     ASSERT_TRUE(stations.Time->Join);
     const JoinSettings& join = *stations.Time->Join;
     EXPECT_EQ(join.Key + join.Table + join.TableKey + join.Name + join.PrimaryKey + join.AdditionalFields,
               "IDOBSSTATION_IDjOBS_IDTEMP");
 
-    const LayerSpec& rain = *project.FindLayer("Rain");
+    const LayerEntry& rain = *project.FindLayer("Rain");
     EXPECT_EQ(rain.Source.Path, "/rain.tif");
     EXPECT_EQ(rain.Ramp->From, (gis::Color{0, 0, 0x80, false}));
     EXPECT_EQ(rain.Ramp->To, (gis::Color{255, 255, 0, false}));
@@ -314,7 +314,7 @@ TEST_F(ProjectFileTest, EveryKeyReachesTheModel) {
     EXPECT_EQ(rain.Time->Raster->Interval, 172800);
     EXPECT_EQ(rain.Time->Raster->Unit, "d");
 
-    const LayerSpec& group = *project.FindLayer("Both");
+    const LayerEntry& group = *project.FindLayer("Both");
     EXPECT_EQ(group.Kind, LayerKind::Group);
     ASSERT_EQ(group.Layers.size(), 2u);
     EXPECT_EQ(group.Layers[0].Place, "/layers/3/layers/0");

@@ -22,7 +22,7 @@ int RunInfo(const ProjectOptions& options, Streams streams) {
         BuildReport(*session.Map(), opened.Session().Registry(), [&](const gis::ILayer& layer) {
             for (const project::SessionLayer& entry : session.Layers()) {
                 if (entry.Layer.get() == &layer) {
-                    return entry.Spec->Name;
+                    return entry.Entry->Name;
                 }
             }
             return layer.Name();

@@ -232,7 +232,7 @@ TEST_F(SampleDataTest, TheDemoProjectIsTheRepositorysAndNamesOnlyFilesThatExist)
     EXPECT_EQ(ReadContents(File(std::string(kDemoProjectFileName))), ReadContents(CHRONOVA_DEMO_PROJECT_SOURCE));
     const project::Project demo = project::LoadProject(File(std::string(kDemoProjectFileName)));
     std::set<project::LayerKind> kinds;
-    for (const project::LayerSpec* layer : demo.AllLayers()) {
+    for (const project::LayerEntry* layer : demo.AllLayers()) {
         kinds.insert(layer->Kind);
         for (const fs::path& path : {layer->Source.Workspace, layer->Source.Path}) {
             EXPECT_TRUE(path.empty() || fs::exists(path)) << layer->Name << ": " << path;
