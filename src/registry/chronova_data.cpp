@@ -94,6 +94,14 @@ void ChronovaData::Register(const std::shared_ptr<LayerData>& record) {
     g_Layers->Add(record, record->IdentityKey());
 }
 
+bool ChronovaData::RegisterWithSteps(const std::shared_ptr<LayerData>& record) {
+    if (!ArcObjects::RetrieveTimeInfo(record.get())) {
+        return false;
+    }
+    Register(record);
+    return true;
+}
+
 void ChronovaData::RemoveLayer(const std::shared_ptr<gis::ILayer>& pLayer) {
     Trap("RemoveLayer", kModule, TrapKind::Inner, [&] {
         if (!pLayer) {

@@ -149,6 +149,8 @@ private:
     static std::shared_ptr<gis::Map> FocusMap();
     /// Appends the record to g_Layers under its identity key.
     static void Register(const std::shared_ptr<LayerData>& record);
+    /// Finds the record's time steps and registers it when there are any; false when there are none.
+    static bool RegisterWithSteps(const std::shared_ptr<LayerData>& record);
     bool ExtensionEnabled() const;
     void RefreshGeography();
 

@@ -92,10 +92,7 @@ bool ChronovaData::AddCustomTimeLayer(const std::shared_ptr<gis::ILayer>& pLayer
         record->Path = custom->Path();
         record->TheLayer = pLayer;
         record->TimeStepField = sTimeField;
-        if (ArcObjects::RetrieveTimeInfo(record.get())) {
-            Register(record);
-            result = true;
-        }
+        result = RegisterWithSteps(record);
     });
     return result;
 }
@@ -107,9 +104,7 @@ platform::Variant ChronovaData::AddWMSLayer(const std::shared_ptr<gis::ILayer>& 
     record->IncludesTimeSteps = true;
     record->TheLayer = pLayer;
     record->TimeStepField = "NotUsed";
-    if (ArcObjects::RetrieveTimeInfo(record.get())) {
-        Register(record);
-    }
+    RegisterWithSteps(record);
     return platform::Variant(true);
 }
 
@@ -125,10 +120,7 @@ bool ChronovaData::AddShapefileLayer(const std::shared_ptr<gis::ILayer>& pLayer,
         record->Path = modLayers::FeatureLayerFileName(pLayer, "");
         record->TheLayer = pLayer;
         record->TimeStepField = sTimeField;
-        if (ArcObjects::RetrieveTimeInfo(record.get())) {
-            Register(record);
-            result = true;
-        }
+        result = RegisterWithSteps(record);
     });
     return result;
 }
@@ -146,10 +138,7 @@ bool ChronovaData::AddGeoDatabaseLayer(const std::shared_ptr<gis::ILayer>& pLaye
         record->Path = modLayers::FeatureLayerFileName(pLayer, "");
         record->TimeStepField = sTimeField;
         record->TheLayer = pLayer;
-        if (ArcObjects::RetrieveTimeInfo(record.get())) {
-            Register(record);
-            result = true;
-        }
+        result = RegisterWithSteps(record);
     });
     return result;
 }
@@ -177,10 +166,7 @@ bool ChronovaData::AddGeoDatabaseJoinedLayer(const std::shared_ptr<gis::ILayer>&
         record->Path = modLayers::FeatureLayerFileName(pLayer, "");
         record->TheLayer = pLayer;
         record->TimeStepField = sTimeField;
-        if (ArcObjects::RetrieveTimeInfo(record.get())) {
-            Register(record);
-            result = true;
-        }
+        result = RegisterWithSteps(record);
     });
     return result;
 }
