@@ -45,10 +45,10 @@ const std::vector<QImage>& Frames() {
         std::uniform_real_distribution<double> x_anywhere(0.0, 1024.0);
         std::uniform_real_distribution<double> y_anywhere(0.0, 768.0);
 
-        std::vector<float> cells(kCells * kCells);
+        std::vector<float> cells(static_cast<size_t>(kCells) * kCells);
         for (int y = 0; y < kCells; ++y) {
             for (int x = 0; x < kCells; ++x) {
-                cells[static_cast<size_t>(y * kCells + x)] =
+                cells[static_cast<size_t>(y) * kCells + x] =
                     static_cast<float>(std::sin(x * 0.05) * std::cos(y * 0.04) * 50.0 + x * 0.1);
             }
         }

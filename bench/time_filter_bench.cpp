@@ -7,8 +7,8 @@
 
 #include "datetime/mod_date_time.h"
 #include "gis/layers/feature_layer.h"
+#include "records/layer_data.h"
 #include "registry/globals.h"
-#include "registry/layer_data.h"
 #include "support/memory_data.h"
 #include "timeapply/arc_objects.h"
 #include "timeapply/mod_layers.h"
@@ -38,7 +38,9 @@ struct LargeLayer {
             const int32_t minute = kFirstMinute + step(random) * 60;
             minutes.AppendInteger(minute);
             when.AppendReal(modDateTime::MinutesToDate(minute).Serial());
-            points->AddPoint(static_cast<double>(i % 1000), static_cast<double>(i / 1000));
+            // Points on a grid 1000 wide: the whole division is the row.
+            points->AddPoint(static_cast<double>(i % 1000),
+                             static_cast<double>(i / 1000)); // NOLINT(bugprone-integer-division)
         }
         layer = std::make_shared<gis::FeatureLayer>(points, "Shapefile Feature Class", "Points");
     }

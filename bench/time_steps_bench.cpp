@@ -9,7 +9,7 @@
 
 #include "datetime/mod_date_time.h"
 #include "platform/date_text.h"
-#include "registry/layer_data.h"
+#include "records/layer_data.h"
 
 using namespace chronova;
 

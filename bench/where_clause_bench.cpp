@@ -50,7 +50,7 @@ struct MillionRows {
         gis::Column& fid = tracks->Columns().AddField({"FID", "", gis::FieldType::Integer});
         for (int32_t row = 0; row < kRows; ++row) {
             fid.AppendInteger(row);
-            tracks->AddPoint(row % 1000, row / 1000);
+            tracks->AddPoint(row % 1000, row / 1000); // NOLINT(bugprone-integer-division): rows of a grid
         }
         workspace->Add("Tracks", tracks);
         // Indexes are built on first use and then kept; the figures below are for warmed indexes.

@@ -1,5 +1,5 @@
-# Warnings and sanitizers travel as INTERFACE targets so every target of the
-# project links the same flags and nothing leaks into third-party code.
+# Warnings and sanitizers travel as INTERFACE targets so every target of the project links the same flags and
+# nothing leaks into third-party code or into programs that use the installed library.
 add_library(chronova_warnings INTERFACE)
 target_compile_options(chronova_warnings INTERFACE -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Wpedantic)
 # GCC 12 reports -Wrestrict inside std::string concatenation at -O2/-O3 (GCC bug 105329), a false alarm.
@@ -17,7 +17,7 @@ if(CHRONOVA_SANITIZER)
     target_link_options(chronova_sanitizers INTERFACE -fsanitize=${CHRONOVA_SANITIZER})
 endif()
 
-# Every project target links this one: warnings, sanitizers and the src/ include root.
+# Programs of the build itself (tests, benchmarks, fuzz targets, the command line) link this one: warnings and
+# sanitizers.
 add_library(chronova_defaults INTERFACE)
 target_link_libraries(chronova_defaults INTERFACE chronova_warnings chronova_sanitizers)
-target_include_directories(chronova_defaults INTERFACE ${PROJECT_SOURCE_DIR}/src)

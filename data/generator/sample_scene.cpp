@@ -134,9 +134,9 @@ std::vector<Track> BuoyTracks(const Track& storm) {
     SeededRandom random(42);
     std::vector<Track> buoys;
     for (int i = 0; i < 20; ++i) {
-        // A loose five by four grid over the central Gulf.
+        // A loose five by four grid over the central Gulf; the whole division gives the row.
         const GeoPoint start{-92.5 + (i % 5) * 2.0 + random.Uniform(-0.4, 0.4),
-                             23.6 + (i / 5) * 1.3 + random.Uniform(-0.3, 0.3)};
+                             23.6 + (i / 5) * 1.3 + random.Uniform(-0.3, 0.3)}; // NOLINT(bugprone-integer-division)
         buoys.push_back(DriftingTrack(i + 1, "Buoy " + std::to_string(i + 1), start, storm, random));
     }
     return buoys;

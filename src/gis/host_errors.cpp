@@ -20,7 +20,7 @@ HostErrorLog& Log() {
 
 } // namespace
 
-void ReportHostError(std::string message) {
+void ReportHostError(const std::string& message) {
     platform::DebugOutput("Host error: " + message);
     {
         auto& log = Log();
@@ -45,8 +45,8 @@ void ClearHostErrors() {
     log.messages.clear();
 }
 
-Event<const std::string&>& HostErrorReported() {
-    static Event<const std::string&> event;
+platform::Event<const std::string&>& HostErrorReported() {
+    static platform::Event<const std::string&> event;
     return event;
 }
 

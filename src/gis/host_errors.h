@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "gis/events.h"
+#include "platform/event.h"
 
 namespace chronova::gis {
 
@@ -13,7 +13,7 @@ inline constexpr size_t kKeptHostErrors = 32;
 /// Reports a failure the host recovers from by itself (an expression that does not parse makes its layer draw
 /// nothing): the message goes to the debug output, is kept for RecentHostErrors and is handed to the handlers
 /// of HostErrorReported (the application shows it in its status bar). Never throws an AutomationError.
-void ReportHostError(std::string message);
+void ReportHostError(const std::string& message);
 
 /// The last kKeptHostErrors messages, oldest first.
 std::vector<std::string> RecentHostErrors();
@@ -22,6 +22,6 @@ std::vector<std::string> RecentHostErrors();
 void ClearHostErrors();
 
 /// Fired after each report with the message; handlers run on the reporting thread.
-Event<const std::string&>& HostErrorReported();
+platform::Event<const std::string&>& HostErrorReported();
 
 } // namespace chronova::gis

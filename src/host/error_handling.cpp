@@ -8,7 +8,10 @@
 #include "host/error_log.h"
 #include "platform/text.h"
 #include "platform/ui/message_service.h"
-#include "registry/globals.h"
+
+namespace chronova {
+int32_t g_hWndOwner = 0;
+} // namespace chronova
 
 namespace chronova::ErrorHandling {
 namespace {

@@ -9,6 +9,12 @@
 
 #include "platform/automation_error.h"
 
+namespace chronova {
+/// Owner window of the messages that error reporting shows: the host's main window, or an open dialog's own window
+/// while it is shown. Error reporting owns this setting so that every layer of the system can report errors.
+extern int32_t g_hWndOwner;
+} // namespace chronova
+
 // The system's error reporting: every procedure traps its own errors; an inner procedure passes the error to
 // its caller with one more line of call stack, and the procedure entered from outside shows the whole chain.
 namespace chronova::ErrorHandling {

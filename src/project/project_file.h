@@ -11,6 +11,7 @@
 #include "gis/data/geometry_column.h"
 #include "gis/symbology/color.h"
 #include "gis/symbology/symbols.h"
+#include "records/time_codes.h"
 
 namespace chronova::project {
 
@@ -38,7 +39,7 @@ enum class LayerKind { Feature, Raster, Wms, Group, MovingPoints };
 std::string_view KindName(LayerKind kind);
 
 /// The slider's two display modes, numbered as g_iDisplayType stores them.
-enum class DisplayType : int16_t { Interval = 0, Unique = 1 };
+enum class DisplayType : int16_t { Interval = kDisplayInterval, Unique = kDisplayUniquePoints };
 
 /// Where a layer's data comes from; only the members of the layer's kind are set. Paths are resolved against
 /// the project file's folder.

@@ -23,9 +23,9 @@
 #include "platform/automation_error.h"
 #include "platform/text.h"
 #include "plugins/moving_points/moving_points_layer.h"
+#include "records/layer_data.h"
 #include "registry/chronova_data.h"
 #include "registry/globals.h"
-#include "registry/layer_data.h"
 #include "timeapply/raster_side_files.h"
 
 namespace chronova::project {
@@ -123,7 +123,7 @@ void ApplyRamp(gis::RasterLayer& layer, const RasterRamp& ramp) {
 
 // The table that holds a feature layer's time field: the feature class, or the joined table of its GeoPackage.
 std::shared_ptr<gis::ITable> TimeTable(const gis::FeatureLayer& layer, const TimeSettings& time) {
-    const auto feature_class = layer.FeatureClass();
+    const auto& feature_class = layer.FeatureClass();
     if (!feature_class || !time.Join) {
         return feature_class;
     }
@@ -230,11 +230,11 @@ const SessionLayer* ProjectSession::FindLayer(std::string_view name) const {
 }
 
 void ProjectSession::Open(platform::ui::EventLoop& loop) {
-    g_pApp = gis::Application::Create();
-    g_pApp->AddExtension(std::make_shared<gis::Extension>(std::string(kExtensionName)));
-    g_pChronovaData = std::make_shared<ChronovaData>(loop);
+    const std::shared_ptr<gis::Application> host = gis::Application::Create();
+    host->AddExtension(std::make_shared<gis::Extension>(std::string(kExtensionName)));
+    StartRegistry(host, loop);
 
-    map_ = g_pApp->Document()->FocusMap();
+    map_ = host->Document()->FocusMap();
     map_->Name(project_.Map.Name);
     if (!project_.Map.SpatialReference.empty()) {
         map_->SpatialReference(project_.Map.SpatialReference);
@@ -402,10 +402,8 @@ void ProjectSession::RegisterTimeLayer(SessionLayer& entry) {
 void ProjectSession::ApplyDisplayAndTime() {
     const DisplaySettings& display = project_.Display;
     ChronovaData& registry = Registry();
-    g_iDisplayType = static_cast<int16_t>(display.Type);
-    g_bFillGaps = display.FillGaps;
-    g_bUpdateTOC = display.TocLabels;
-    g_bLoopAnimation = display.Loop;
+    registry.Display(
+        DisplayOptions{static_cast<int16_t>(display.Type), display.FillGaps, display.TocLabels, display.Loop});
     if (display.UseDateTime) {
         registry.UseDateTime(*display.UseDateTime);
     }

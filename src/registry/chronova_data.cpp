@@ -13,14 +13,15 @@
 #include "host/error_handling.h"
 #include "platform/automation_error.h"
 #include "platform/conversions.h"
+#include "records/i_time_layer.h"
+#include "records/layer_data.h"
+#include "records/layer_data_collection.h"
+#include "records/time_codes.h"
 #include "registry/globals.h"
-#include "registry/i_time_layer.h"
-#include "registry/layer_data.h"
-#include "registry/layer_data_collection.h"
-#include "registry/time_lookup.h"
 #include "slider/frm_slider.h"
 #include "timeapply/arc_objects.h"
 #include "timeapply/mod_layers.h"
+#include "timeapply/time_lookup.h"
 
 namespace chronova {
 
@@ -149,7 +150,7 @@ void ChronovaData::Clear() {
         if (m_frmSlider) {
             if (!DocumentClosing) {
                 m_frmSlider->Update();
-                if (g_iDisplayType == 1) {
+                if (g_iDisplayType == kDisplayUniquePoints) {
                     m_frmSlider->picDayNightBands.Cls();
                 } else {
                     m_frmSlider->DrawDayNight();

@@ -5,9 +5,11 @@
 #include <string>
 #include <string_view>
 
-#include "gis/events.h"
+#include "platform/event.h"
 #include "platform/ole_date.h"
 #include "platform/variant.h"
+#include "slider/axis_state.h"
+#include "slider/display_options.h"
 
 namespace chronova {
 
@@ -96,6 +98,18 @@ public:
     /// The slider has a valid axis, at least one layer is registered and the document is not closing.
     bool Valid();
 
+    // Queries and commands for programs, which need not reach into the slider's controls.
+    /// The slider's axis in one snapshot; its valid flag is Valid().
+    AxisState Axis();
+    /// Moves the slider to a position and applies its time, also when the slider stands there already.
+    void GoToPosition(int32_t position);
+    /// One position forward (direction > 0) or back (< 0), wrapping at the ends as the step tools do.
+    void Step(int32_t direction);
+    /// The process-wide display settings in force.
+    DisplayOptions Display();
+    /// Puts display settings in force; they take effect at the next Update.
+    void Display(const DisplayOptions& options);
+
     // Lookups over the registered records, first match wins. The optional out argument receives the record.
     bool FindByPath(const std::string& sPath, std::shared_ptr<LayerData>* pLayerData = nullptr);
     bool FindLayerByPath(const std::string& sPath);
@@ -156,11 +170,11 @@ private:
 
     std::unique_ptr<frmSlider> m_frmSlider;
 
-    gis::Connection doc_close_;
-    gis::Connection doc_maps_changed_;
-    gis::Connection doc_open_;
-    gis::Connection map_item_deleted_;
-    gis::Connection layout_focus_map_changed_;
+    platform::ScopedConnection doc_close_;
+    platform::ScopedConnection doc_maps_changed_;
+    platform::ScopedConnection doc_open_;
+    platform::ScopedConnection map_item_deleted_;
+    platform::ScopedConnection layout_focus_map_changed_;
     std::weak_ptr<gis::Map> pMapEvent;
     std::weak_ptr<gis::PageLayout> pLayoutEvent;
 

@@ -8,10 +8,11 @@
 #include "gis/map/extension.h"
 #include "gis/map/map.h"
 #include "host/error_handling.h"
+#include "records/layer_data.h"
+#include "records/layer_data_collection.h"
+#include "records/time_codes.h"
 #include "registry/chronova_data.h"
 #include "registry/globals.h"
-#include "registry/layer_data.h"
-#include "registry/layer_data_collection.h"
 #include "slider/frm_slider.h"
 #include "timeapply/mod_layers.h"
 
@@ -239,7 +240,7 @@ void ChronovaData::Update() {
             return;
         }
         m_frmSlider->Update();
-        if (g_iDisplayType != 1) {
+        if (g_iDisplayType != kDisplayUniquePoints) {
             m_frmSlider->DrawDayNight();
         } else {
             m_frmSlider->picDayNightBands.Cls();
@@ -280,6 +281,41 @@ void ChronovaData::ApplyFilters(bool bShow) {
         }
         RefreshGeography();
     });
+}
+
+AxisState ChronovaData::Axis() {
+    AxisState state;
+    Trap("Axis", kModule, TrapKind::Inner, [&] {
+        if (m_frmSlider) {
+            state = m_frmSlider->Snapshot();
+        }
+        state.valid = Valid();
+    });
+    return state;
+}
+
+void ChronovaData::GoToPosition(int32_t position) {
+    Trap("GoToPosition", kModule, TrapKind::Inner, [&] {
+        if (m_frmSlider && !DocumentClosing) {
+            m_frmSlider->GoToPosition(position);
+        }
+    });
+}
+
+void ChronovaData::Step(int32_t direction) {
+    Trap("Step", kModule, TrapKind::Inner, [&] {
+        if (m_frmSlider && !DocumentClosing) {
+            m_frmSlider->Step(direction);
+        }
+    });
+}
+
+DisplayOptions ChronovaData::Display() {
+    return ReadDisplayOptions();
+}
+
+void ChronovaData::Display(const DisplayOptions& options) {
+    ApplyDisplayOptions(options);
 }
 
 } // namespace chronova

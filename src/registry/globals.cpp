@@ -1,37 +1,24 @@
 #include "registry/globals.h"
 
-#include "gis/map/application.h"
+#include <utility>
+
 #include "registry/chronova_data.h"
-#include "registry/layer_data_collection.h"
 
 namespace chronova {
 
-std::shared_ptr<gis::Application> g_pApp;
-std::shared_ptr<LayerDataCollection> g_Layers;
-int32_t g_hWndOwner = 0;
-int16_t g_iDisplayType = 0;
-bool g_bFillGaps = false;
-bool g_bUpdateTOC = true;
-bool g_bLoopAnimation = false;
-bool g_bFastRefresh = false;
-int32_t g_lDisplayInterval = 0;
-std::vector<platform::Date> g_dteUniqueTimes;
-// Defined last so that, at exit, the registry is destroyed while the state it uses still exists.
+// The state the registry uses at exit is never destroyed (records/process_state.h), so this may go in any order.
 std::shared_ptr<ChronovaData> g_pChronovaData;
 
 void ResetGlobals() {
-    // The registry first: releasing it empties g_Layers and unloads its form.
     g_pChronovaData.reset();
-    g_pApp.reset();
-    g_Layers.reset();
+    ResetProcessState();
     g_hWndOwner = 0;
-    g_iDisplayType = 0;
-    g_bFillGaps = false;
-    g_bUpdateTOC = true;
-    g_bLoopAnimation = false;
-    g_bFastRefresh = false;
-    g_lDisplayInterval = 0;
-    g_dteUniqueTimes.clear();
+}
+
+ChronovaData& StartRegistry(std::shared_ptr<gis::Application> host, platform::ui::EventLoop& loop) {
+    g_pApp = std::move(host);
+    g_pChronovaData = std::make_shared<ChronovaData>(loop);
+    return *g_pChronovaData;
 }
 
 } // namespace chronova

@@ -1,47 +1,31 @@
 #pragma once
 
-#include <cstdint>
 #include <memory>
-#include <vector>
 
-#include "platform/ole_date.h"
+#include "host/error_handling.h"
+#include "records/process_state.h"
 
 namespace chronova {
+
+class ChronovaData;
 
 namespace gis {
 class Application;
 } // namespace gis
 
-class ChronovaData;
-class LayerDataCollection;
+namespace platform::ui {
+class EventLoop;
+} // namespace platform::ui
 
-// The system's process-wide state, in one place under the names the rest of the system uses.
-// Tests call ResetGlobals() between cases so each starts from a clean process.
-
-/// The host application the system runs in; null until the host attaches it.
-extern std::shared_ptr<gis::Application> g_pApp;
 /// The one registry and automation object; its owner creates and releases it.
 extern std::shared_ptr<ChronovaData> g_pChronovaData;
-/// Registered time layer records; replaced by every construction of the registry.
-extern std::shared_ptr<LayerDataCollection> g_Layers;
-/// Owner window handle for messages: the host's main window, or an open dialog's own window.
-extern int32_t g_hWndOwner;
-/// 0: the slider steps by a fixed interval; 1: one slider position per distinct time step.
-extern int16_t g_iDisplayType;
-/// A layer without a step at the current time shows its closest previous step.
-extern bool g_bFillGaps;
-/// With fill-gaps on, the table of contents shows the step actually displayed.
-extern bool g_bUpdateTOC;
-/// Playback continues from the other end instead of stopping.
-extern bool g_bLoopAnimation;
-/// The layer dialog's "Use Fast Refresh" setting.
-extern bool g_bFastRefresh;
-/// Interval in minutes exchanged between the slider and the display options dialog.
-extern int32_t g_lDisplayInterval;
-/// Every distinct time step of the time layers, for the unique-points display mode.
-extern std::vector<platform::Date> g_dteUniqueTimes;
 
-/// Puts every process-wide value back to its start-up state.
+/// Puts every process-wide value back to its start-up state: the registry first (releasing it empties g_Layers and
+/// unloads its form), then the records' state and the owner window of error messages. Tests call it between cases.
 void ResetGlobals();
+
+/// Attaches the host application (g_pApp) and creates the registry for it (g_pChronovaData), as the host does when
+/// it loads the extension. The loop runs the slider's timers and must outlive the registry.
+ChronovaData& StartRegistry(std::shared_ptr<gis::Application> host, platform::ui::EventLoop& loop);
 
 } // namespace chronova

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cmath>
 #include <ctime>
-#include <limits>
 #include <optional>
 #include <utility>
 
@@ -16,9 +15,12 @@
 #include "host/error_handling.h"
 #include "platform/automation_error.h"
 #include "platform/date_text.h"
-#include "registry/globals.h"
-#include "registry/layer_data.h"
-#include "registry/layer_data_collection.h"
+#include "records/layer_data.h"
+#include "records/layer_data_collection.h"
+#include "records/process_state.h"
+#include "records/time_codes.h"
+#include "slider/checked_arithmetic.h"
+#include "slider/time_axis.h"
 #include "timeapply/arc_objects.h"
 
 namespace chronova {
@@ -27,40 +29,13 @@ namespace {
 using ErrorHandling::Trap;
 using ErrorHandling::TrapKind;
 using platform::Date;
+using slider_math::ToInteger;
+using slider_math::ToLong;
 
-// A slider position is a 16-bit integer, so the axis has at most this many steps.
-constexpr int32_t kMaxSteps = 32767;
-constexpr int32_t kMinutesPerDay = 1440;
 constexpr std::string_view kDefaultRange = "Default";
 constexpr std::string_view kExtensionName = "Chronova.ChronovaExt";
-constexpr std::string_view kTooManySteps = "Number of Time Steps Exceeds Limits - Adjusting Interval.";
 // The band is drawn with the pen ANDed onto the background, so overlapping night boxes stay dark.
 constexpr int32_t kMaskPenDrawMode = 9;
-
-// A Long result of Long arithmetic; error 6 when it does not fit, as the classic arithmetic raises.
-int32_t ToLong(int64_t value) {
-    if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max()) {
-        platform::RaiseError(platform::error::kOverflow);
-    }
-    return static_cast<int32_t>(value);
-}
-
-// A 16-bit Integer result; error 6 when it does not fit.
-int16_t ToInteger(int64_t value) {
-    if (value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max()) {
-        platform::RaiseError(platform::error::kOverflow);
-    }
-    return static_cast<int16_t>(value);
-}
-
-// The nearest whole number, halves to the even one (the default rounding mode); error 6 outside a Long.
-int32_t RoundLong(double value) {
-    const double rounded = std::nearbyint(value);
-    if (!(rounded >= std::numeric_limits<int32_t>::min() && rounded <= std::numeric_limits<int32_t>::max())) {
-        platform::RaiseError(platform::error::kOverflow);
-    }
-    return static_cast<int32_t>(rounded);
-}
 
 // The present local date and time, which an empty time label stands for.
 Date PresentTime() {
@@ -84,11 +59,14 @@ int32_t HighestUniqueIndex() {
     return static_cast<int32_t>(g_dteUniqueTimes.size()) - 1;
 }
 
-// The first position of the shared step list that holds exactly the date of a minute number; 0 when none does.
-int32_t UniquePosition(int32_t minutes) {
-    const Date date = modDateTime::MinutesToDate(minutes);
-    const auto found = std::find(g_dteUniqueTimes.begin(), g_dteUniqueTimes.end(), date);
-    return found == g_dteUniqueTimes.end() ? 0 : static_cast<int32_t>(found - g_dteUniqueTimes.begin());
+// The start times of the records, which the gap search between layers reads once their steps are retrieved.
+std::vector<int32_t> StartsOf(const std::vector<std::shared_ptr<LayerData>>& records) {
+    std::vector<int32_t> starts;
+    starts.reserve(records.size());
+    for (const auto& record : records) {
+        starts.push_back(record->StartTime);
+    }
+    return starts;
 }
 
 } // namespace
@@ -164,153 +142,120 @@ void frmSlider::Update() {
 
 bool frmSlider::RebuildAxis(UpdateState& state) {
     dLongitude = 0.0;
+    HoldSpan(state);
+    if (!g_pApp) {
+        return false;
+    }
+    const std::vector<std::shared_ptr<LayerData>> records = Records();
+    if (records.empty()) {
+        Clear();
+        return false;
+    }
+    const std::optional<RememberedRange> remembered = RememberRange();
+
+    bFastRefresh = false;
+    cboLayers.Clear();
+    cboLayers.AddItem(kDefaultRange);
+    g_dteUniqueTimes.assign(1, Date());
+    LayerSpanMerge merge;
+    bool found = false;
+    for (const auto& record : records) {
+        found = found || (remembered && remembered->layer && record->TheLayer == remembered->layer);
+        PrepareRecord(*record, merge, state);
+    }
+    const LayerSpan data = TimeAxis::DataSpan(merge.Merged(), StartsOf(records));
+    SetDataSpan(data.start, data.finish, data.interval);
+
+    cboLayers.ListIndex(-1);
+    state.old_pos = Slider1.Value();
+    const RangeChoice choice(*this);
+    ChooseRange(remembered, found);
+    return true;
+}
+
+void frmSlider::HoldSpan(UpdateState& state) {
     // The span follows the new axis: it is put back, on the new positions, once the axis stands.
     if (TimeSpanActive()) {
         GetTimeSpan(state.span_start, state.span_finish);
         state.span_was_active = true;
         TimeSpanActive(false);
     }
-    if (!g_pApp) {
-        return false;
-    }
-    const std::vector<std::shared_ptr<LayerData>> records = Records();
-    const auto count = static_cast<int32_t>(records.size());
-    if (count == 0) {
-        Clear();
-        return false;
-    }
+}
 
-    const bool restore = cboLayers.ListCount() > 1 && lFinish > lStart;
-    Date remembered_time;
-    int32_t remembered_interval = 0;
-    std::shared_ptr<gis::ILayer> remembered_layer;
-    if (restore) {
-        remembered_time = CurrentTime();
-        remembered_interval = GetInterval();
-        remembered_layer = TimeRange();
+std::optional<frmSlider::RememberedRange> frmSlider::RememberRange() {
+    if (cboLayers.ListCount() <= 1 || lFinish <= lStart) {
+        return std::nullopt;
     }
+    RememberedRange remembered;
+    remembered.time = CurrentTime();
+    remembered.interval = GetInterval();
+    remembered.layer = TimeRange();
+    return remembered;
+}
 
-    bFastRefresh = false;
-    cboLayers.Clear();
-    cboLayers.AddItem(kDefaultRange);
-    g_dteUniqueTimes.assign(1, Date());
-
-    bool found = false;
-    int32_t min_start = 0;
-    int32_t max_finish = 0;
-    int32_t min_interval = 0;
-    int32_t i = 0;
-    for (const auto& record : records) {
-        LayerData& ld = *record;
-        ++i;
-        found = found || (remembered_layer && ld.TheLayer == remembered_layer);
-        ld.isInitialized = true;
-        if (!ld.TheLayer) {
-            platform::RaiseError(platform::error::kObjectNotSet);
-        }
-        ld.IsCached = ld.TheLayer->Cached();
-        bFastRefresh = (ld.IsCached || bFastRefresh) && g_bFastRefresh;
-        if (ld.TimeFieldType == 3 && !bUseDateTimeSet) {
-            bUseDateTime = false;
-        }
-        if (i == 1) {
-            min_start = ld.StartTime;
-            max_finish = ld.FinishTime;
-            min_interval = ld.Interval;
-            TakeLocation(*ld.TheLayer);
-        } else {
-            if (ld.StartTime < min_start) {
-                min_start = ld.StartTime;
-                TakeLocation(*ld.TheLayer);
-            }
-            max_finish = std::max(max_finish, ld.FinishTime);
-            // A first layer without an interval leaves 0 here; the gaps between starts decide below.
-            if (ld.Interval > 0 && min_interval > ld.Interval) {
-                min_interval = ld.Interval;
-            }
-        }
-        cboLayers.AddItem(ld.TheLayer->Name());
-        cboLayers.ItemData(cboLayers.ListCount() - 1, static_cast<int32_t>(ld.Identity()));
-
-        if (ld.IsVectorized && !ld.VectorsApplied) {
-            // Custom time layers get their vectors from the layer update at every step.
-            if (!ld.IsTimeLayer) {
-                const std::string prefix = ld.sqlTable.empty() ? std::string() : ld.sqlTable + ".";
-                ArcObjects::ApplyGraduatedCharacterSymbolRenderer(
-                    std::dynamic_pointer_cast<gis::FeatureLayer>(ld.TheLayer), ld.VectorFont, ld.VectorChar,
-                    prefix + ld.SpeedField, prefix + ld.DirectionField, 5, ld.MinRange, ld.MaxRange, ld.VectorMinSize,
-                    ld.VectorMaxSize);
-            }
-            ld.VectorsApplied = true;
-            state.vectors_applied = true;
-        }
-        if (g_iDisplayType == 1) {
-            ArcObjects::RetrieveTimeInfo(&ld);
-        }
+void frmSlider::PrepareRecord(LayerData& ld, LayerSpanMerge& merge, UpdateState& state) {
+    ld.isInitialized = true;
+    if (!ld.TheLayer) {
+        platform::RaiseError(platform::error::kObjectNotSet);
     }
+    ld.IsCached = ld.TheLayer->Cached();
+    bFastRefresh = (ld.IsCached || bFastRefresh) && g_bFastRefresh;
+    if (ld.TimeFieldType == kTimeFieldDateTimeGroup && !bUseDateTimeSet) {
+        bUseDateTime = false;
+    }
+    if (merge.Add({ld.StartTime, ld.FinishTime, ld.Interval})) {
+        TakeLocation(*ld.TheLayer);
+    }
+    cboLayers.AddItem(ld.TheLayer->Name());
+    cboLayers.ItemData(cboLayers.ListCount() - 1, static_cast<int32_t>(ld.Identity()));
 
-    // Without an interval of their own, the layers step by the smallest gap between their start times.
-    if (min_interval < 1 && count > 1) {
-        int32_t previous = min_start;
-        for (int32_t k = 2; k <= count; ++k) {
-            std::optional<int32_t> next;
-            for (const auto& record : records) {
-                const int32_t s = record->StartTime;
-                if (s > previous && (!next || s < *next)) {
-                    next = s;
-                }
-            }
-            // Every later start is used up; measuring on from nothing would invent a gap.
-            if (!next) {
-                break;
-            }
-            const int32_t gap = ToLong(int64_t{*next} - previous);
-            if (min_interval == 0 || min_interval > gap) {
-                min_interval = gap;
-            }
-            previous = *next;
+    if (ld.IsVectorized && !ld.VectorsApplied) {
+        // Custom time layers get their vectors from the layer update at every step.
+        if (!ld.IsTimeLayer) {
+            const std::string prefix = ld.sqlTable.empty() ? std::string() : ld.sqlTable + ".";
+            ArcObjects::ApplyGraduatedCharacterSymbolRenderer(std::dynamic_pointer_cast<gis::FeatureLayer>(ld.TheLayer),
+                                                              ld.VectorFont, ld.VectorChar, prefix + ld.SpeedField,
+                                                              prefix + ld.DirectionField, 5, ld.MinRange, ld.MaxRange,
+                                                              ld.VectorMinSize, ld.VectorMaxSize);
         }
+        ld.VectorsApplied = true;
+        state.vectors_applied = true;
     }
-    if (min_interval < 1) {
-        min_interval = 1;
+    if (g_iDisplayType == kDisplayUniquePoints) {
+        ArcObjects::RetrieveTimeInfo(&ld);
     }
-    const int32_t data_range = ToLong(int64_t{max_finish} - min_start);
-    if (static_cast<double>(data_range) / min_interval + 1.0 > kMaxSteps) {
-        min_interval = std::min(RoundLong(data_range / static_cast<double>(kMaxSteps) + 1.0), kMaxSteps);
-    }
+}
 
-    lDataInterval = min_interval;
-    lDataStart = min_start;
-    lDataFinish = max_finish;
-    lInterval = UniquePoints() ? HighestUniqueIndex() : min_interval;
-    lStart = min_start;
-    lFinish = max_finish;
+void frmSlider::SetDataSpan(int32_t start, int32_t finish, int32_t interval) {
+    lDataInterval = interval;
+    lDataStart = start;
+    lDataFinish = finish;
+    lInterval = UniquePoints() ? HighestUniqueIndex() : interval;
+    lStart = start;
+    lFinish = finish;
     lLastApplied = 0;
+}
 
-    cboLayers.ListIndex(-1);
-    state.old_pos = Slider1.Value();
-
-    const RangeChoice choice(*this);
-    if (restore) {
-        const int32_t iv = GetInterval();
-        if (iv > 0 && bKeepInterval && iv > ToLong(int64_t{lFinish} - lStart)) {
-            SetInterval(remembered_interval);
-            bKeepInterval = true;
-        } else {
-            SetInterval(min_interval);
-        }
-        if (found) {
-            std::shared_ptr<gis::ILayer> layer = remembered_layer;
-            TimeRange(layer);
-        } else {
-            cboLayers.ListIndex(0);
-        }
-        const Date finish = FinishTime();
-        CurrentTime(WholeSeconds(finish) - WholeSeconds(remembered_time) >= 0 ? remembered_time : finish);
+void frmSlider::ChooseRange(const std::optional<RememberedRange>& remembered, bool found) {
+    if (!remembered) {
+        cboLayers.ListIndex(0);
+        return;
+    }
+    const int32_t iv = GetInterval();
+    if (iv > 0 && bKeepInterval && iv > ToLong(int64_t{lFinish} - lStart)) {
+        SetInterval(remembered->interval);
+        bKeepInterval = true;
+    } else {
+        SetInterval(lDataInterval);
+    }
+    if (found) {
+        std::shared_ptr<gis::ILayer> layer = remembered->layer;
+        TimeRange(layer);
     } else {
         cboLayers.ListIndex(0);
     }
-    return true;
+    const Date finish = FinishTime();
+    CurrentTime(WholeSeconds(finish) - WholeSeconds(remembered->time) >= 0 ? remembered->time : finish);
 }
 
 void frmSlider::FinishUpdate(const UpdateState& state) {
@@ -433,11 +378,7 @@ void frmSlider::SetMax() {
             Slider1.Min(0);
             Slider1.Value(0);
         } else {
-            const int32_t q = range / iv;
-            steps = q < kMaxSteps + 1 ? q : kMaxSteps;
-            if (steps <= 0) {
-                steps = 1;
-            }
+            steps = TimeAxis::StepCount(range, iv);
             const std::vector<std::shared_ptr<LayerData>> records = Records();
             if (records.size() == 1) {
                 records.front()->StartPos = 0;
@@ -445,24 +386,15 @@ void frmSlider::SetMax() {
             } else if (records.size() > 1) {
                 for (const auto& record : records) {
                     LayerData& ld = *record;
-                    if (ld.StartTime == lStart) {
-                        ld.StartPos = 0;
-                    } else {
-                        ld.StartPos = RoundLong(static_cast<double>(ToLong(int64_t{ld.StartTime} - lStart)) / iv);
-                    }
+                    ld.StartPos = TimeAxis::LayerStartPosition(ld.StartTime, lStart, iv);
                     // Compared with the finish position the record held before this pass.
                     ld.StartPos = std::min(ld.StartPos, ld.FinishPos);
-                    if (ld.FinishTime == lFinish) {
-                        ld.FinishPos = steps;
-                    } else {
-                        ld.FinishPos =
-                            RoundLong(steps - static_cast<double>(ToLong(int64_t{lFinish} - ld.FinishTime)) / iv);
-                    }
+                    ld.FinishPos = TimeAxis::LayerFinishPosition(ld.FinishTime, lFinish, iv, steps);
                     ld.FinishPos = std::max(ld.FinishPos, ld.StartPos);
                 }
             }
         }
-        if (g_iDisplayType == 1) {
+        if (g_iDisplayType == kDisplayUniquePoints) {
             if (lInterval == 0) {
                 lInterval = 1;
             }
@@ -480,20 +412,12 @@ void frmSlider::SetInterval(int32_t lNewInterval) {
         if (Slider1.Value() > Slider1.Min()) {
             current = GetCurrentSliderTime();
         }
-        if (g_iDisplayType != 1) {
+        if (g_iDisplayType != kDisplayUniquePoints) {
             lInterval = lNewInterval;
             AdjustInterval();
-            const int32_t days = lInterval / kMinutesPerDay;
-            const int32_t hours = (lInterval - days * kMinutesPerDay) / 60;
-            const int32_t minutes = lInterval - days * kMinutesPerDay - hours * 60;
-            std::string caption = " Interval: ";
-            if (days >= 1) {
-                caption += std::to_string(days) + " days ";
-            }
-            caption += std::to_string(hours) + " hrs " + std::to_string(minutes) + " mins";
-            Label1[2].Caption(caption);
+            Label1[2].Caption(TimeAxis::IntervalText(lInterval));
         } else {
-            Label1[2].Caption("Unique Data Points");
+            Label1[2].Caption(std::string(TimeAxis::kUniquePointsText));
             lInterval = g_dteUniqueTimes.empty() ? lNewInterval : HighestUniqueIndex();
         }
         if (bLocked) {
@@ -519,13 +443,11 @@ bool frmSlider::AdjustInterval() {
         if (lInterval < 1) {
             lInterval = 1;
         }
-        const int32_t range = ToLong(int64_t{lFinish} - lStart);
-        if (static_cast<double>(range) / lInterval + 1.0 > kMaxSteps) {
-            if (g_pApp) {
-                g_pApp->StatusBar().Message(0, std::string(kTooManySteps));
-            }
-            lInterval = std::clamp(RoundLong(range / static_cast<double>(kMaxSteps) + 1.0), 1, kMaxSteps);
+        const FittedInterval fitted = TimeAxis::FitInterval(ToLong(int64_t{lFinish} - lStart), lInterval);
+        if (!fitted.status.empty() && g_pApp) {
+            g_pApp->StatusBar().Message(0, fitted.status);
         }
+        lInterval = fitted.interval;
         result = true;
     });
     return result;
@@ -558,7 +480,11 @@ int32_t frmSlider::GetTimeRange(std::string_view sStart, std::string_view sFinis
 // ---- Positions and times ----
 
 bool frmSlider::UniquePoints() {
-    return g_iDisplayType == 1 && !g_dteUniqueTimes.empty();
+    return g_iDisplayType == kDisplayUniquePoints && !g_dteUniqueTimes.empty();
+}
+
+TimeAxis frmSlider::Axis() const {
+    return TimeAxis(lStart, lInterval, g_iDisplayType, g_dteUniqueTimes);
 }
 
 void frmSlider::SetChronova() {
@@ -568,12 +494,9 @@ void frmSlider::SetChronova() {
             return;
         }
         const int32_t old_pos = Slider1.Value();
-        const int32_t iv = GetInterval();
         int32_t position = 0;
-        if (iv >= 1) {
-            const int32_t t = LabelMinutes(lblTime[2].Caption());
-            position = UniquePoints() ? UniquePosition(t) : ToLong(int64_t{t} - lStart) / iv;
-            position = std::clamp(position, 0, std::max(Slider1.Max(), 0));
+        if (GetInterval() >= 1) {
+            position = Axis().ClampedPositionOf(LabelMinutes(lblTime[2].Caption()), Slider1.Max());
         }
         Slider1.Value(position);
         // The slider raises no change for the position it has; the time must still be applied.
@@ -589,13 +512,7 @@ int32_t frmSlider::GetCurrentSliderTime() {
         if (!AxisValid()) {
             return;
         }
-        const int32_t position = Slider1.Value();
-        if (UniquePoints()) {
-            const int32_t index = position < 0 || position > HighestUniqueIndex() ? 0 : position;
-            result = modDateTime::DateToMinutes(g_dteUniqueTimes[static_cast<size_t>(index)]);
-        } else {
-            result = ToLong(int64_t{lStart} + int64_t{position} * lInterval);
-        }
+        result = Axis().TimeAt(Slider1.Value());
     });
     return result;
 }
@@ -609,12 +526,7 @@ void frmSlider::SetCurrentSliderTime(int32_t lTime) {
         if (!AxisValid()) {
             return;
         }
-        const int32_t iv = GetInterval();
-        int32_t position = 0;
-        if (iv >= 1) {
-            position = UniquePoints() ? UniquePosition(lTime) : ToLong(int64_t{lTime} - lStart) / iv;
-        }
-        Slider1.Value(std::clamp(position, 0, std::max(Slider1.Max(), 0)));
+        Slider1.Value(Axis().ClampedPositionOf(lTime, Slider1.Max()));
     });
 }
 
@@ -628,14 +540,9 @@ int16_t frmSlider::GetTickPosition(Date dteTime) {
         if (t < 1) {
             return;
         }
-        const int32_t iv = GetInterval();
-        if (iv < 1) {
-            result = 0;
-        } else if (UniquePoints()) {
-            result = ToInteger(UniquePosition(t));
-        } else {
-            result = ToInteger(std::clamp(ToLong(int64_t{t} - lStart) / iv, 0, std::max(Slider1.Max(), 0)));
-        }
+        // On the step list a time keeps its list position; on a fixed interval it is held on the slider.
+        const TimeAxis axis = Axis();
+        result = ToInteger(axis.UniquePoints() ? axis.PositionOf(t) : axis.ClampedPositionOf(t, Slider1.Max()));
     });
     return result;
 }
@@ -683,22 +590,20 @@ void frmSlider::cboLayers_Click() {
             if (index == 0) {
                 StartTime(modDateTime::MinutesToDate(lDataStart));
                 FinishTime(modDateTime::MinutesToDate(lDataFinish));
-                SetInterval(g_iDisplayType != 1 ? lDataInterval : RebuildUniqueTimes(nullptr));
+                SetInterval(g_iDisplayType != kDisplayUniquePoints ? lDataInterval : RebuildUniqueTimes(nullptr));
                 target = current;
             } else if (index > 0) {
                 const auto record = g_Layers ? g_Layers->Item(RecordKey(cboLayers.ItemData(index))) : nullptr;
                 if (record) {
                     StartTime(modDateTime::MinutesToDate(record->StartTime));
                     FinishTime(modDateTime::MinutesToDate(record->FinishTime));
-                    SetInterval(g_iDisplayType != 1 ? record->Interval : RebuildUniqueTimes(record));
+                    SetInterval(g_iDisplayType != kDisplayUniquePoints ? record->Interval : RebuildUniqueTimes(record));
                     target = current;
                 }
             }
         }
         if (target != 0) {
-            if (target < lStart || target > lFinish) {
-                target = lStart;
-            }
+            target = TimeAxis::KeptTime(target, lStart, lFinish);
         } else if (was_invalid) {
             target = GetCurrentSliderTime();
             if (target == 0) {
@@ -714,7 +619,7 @@ void frmSlider::cboLayers_Click() {
         if (!range_applied_by_caller_ && Slider1.Value() == position_before) {
             Slider1_Change();
         }
-        if (g_iDisplayType != 1) {
+        if (g_iDisplayType != kDisplayUniquePoints) {
             DrawDayNight();
         } else {
             picDayNightBands.Cls();

@@ -3,11 +3,12 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "gis/events.h"
+#include "platform/event.h"
 #include "platform/ole_date.h"
 #include "platform/ui/combo_box.h"
 #include "platform/ui/event_loop.h"
@@ -17,7 +18,7 @@
 #include "platform/ui/slider.h"
 #include "platform/ui/timer.h"
 #include "platform/ui/toolbar.h"
-#include "platform/ui/ui_event.h"
+#include "slider/axis_state.h"
 
 namespace chronova {
 
@@ -26,6 +27,8 @@ class ILayer;
 } // namespace gis
 
 class LayerData;
+class LayerSpanMerge;
+class TimeAxis;
 
 /// The slider form: the time axis of the whole system (a slider whose positions stand for time steps, the
 /// start, finish and current time labels, the range chooser and the interval label) and the playback tools
@@ -115,6 +118,16 @@ public:
     int32_t TimeSpanLabelColor() const noexcept { return lTimeSpanLabelColor; }
     void TimeSpanLabelColor(int32_t value) noexcept { lTimeSpanLabelColor = value; }
 
+    // Queries and commands for programs, so that they need not drive the controls.
+    /// The axis as the controls show it, in one snapshot.
+    AxisState Snapshot();
+    /// Moves the slider to a position and applies its time, also when the slider is there already: a new range
+    /// may have moved the time of the position it stands on.
+    void GoToPosition(int32_t position);
+    /// One position forward (direction > 0) or back (< 0), wrapping at the ends and stopping playback as the step
+    /// tools do; 0 does nothing.
+    void Step(int32_t direction);
+
     // Handlers, public so that the axis can run the change handler directly and tests can call them.
     /// Applies the time of the slider position to every initialized time layer.
     void Slider1_Change();
@@ -171,8 +184,27 @@ private:
     bool AxisValid() const noexcept { return bLabelSet[0] && bLabelSet[1]; }
     /// True when positions index the shared list of distinct steps.
     static bool UniquePoints();
+    // What a rebuild remembers of a chosen range to put it back on the new axis.
+    struct RememberedRange {
+        platform::Date time;
+        int32_t interval = 0;
+        std::shared_ptr<gis::ILayer> layer;
+    };
+
+    /// The axis of the present start, interval and display mode, for turning positions into times and back.
+    TimeAxis Axis() const;
     /// Steps 1 to 14 of Update; false when it stopped early (no host, no layers).
     bool RebuildAxis(UpdateState& state);
+    /// Takes the span off the slider for the rebuild; FinishUpdate puts it back.
+    void HoldSpan(UpdateState& state);
+    /// The range, interval and time to restore when a layer range was chosen on a real axis; nothing otherwise.
+    std::optional<RememberedRange> RememberRange();
+    /// Readies one record for the axis: initialized, cached and vector state, its combo entry and its range.
+    void PrepareRecord(LayerData& ld, LayerSpanMerge& merge, UpdateState& state);
+    /// Stores the merged data span as the axis's range and step.
+    void SetDataSpan(int32_t start, int32_t finish, int32_t interval);
+    /// Chooses "Default", or the remembered range with its interval and time.
+    void ChooseRange(const std::optional<RememberedRange>& remembered, bool found);
     void FinishUpdate(const UpdateState& state);
     /// Takes the longitude and latitude from the centre of a layer's area.
     void TakeLocation(const gis::ILayer& layer);
@@ -210,8 +242,8 @@ private:
 
     // Playback.
     bool bDisplayDrawing = false;
-    gis::Connection display_started_;
-    gis::Connection display_finished_;
+    platform::ScopedConnection display_started_;
+    platform::ScopedConnection display_finished_;
 
     // Time span.
     bool bSpanActive = false;
@@ -225,7 +257,7 @@ private:
     int32_t lTimeSpanColor = 0x0000FF; // red, as 0x00BBGGRR
     int32_t lTimeSpanLabelColor = 0x0000FF;
 
-    std::vector<platform::ui::ScopedEventConnection> control_events_;
+    std::vector<platform::ScopedConnection> control_events_;
 };
 
 } // namespace chronova

@@ -6,9 +6,9 @@
 #include "host/error_handling.h"
 #include "platform/automation_error.h"
 #include "platform/ui/screen.h"
-#include "registry/globals.h"
-#include "registry/layer_data.h"
-#include "registry/layer_data_collection.h"
+#include "records/layer_data.h"
+#include "records/layer_data_collection.h"
+#include "records/process_state.h"
 #include "timeapply/mod_layers.h"
 
 namespace chronova {

@@ -2,7 +2,7 @@
 
 #include "gis/map/application.h"
 #include "gis/map/document.h"
-#include "registry/globals.h"
+#include "records/process_state.h"
 
 namespace chronova {
 

@@ -4,7 +4,7 @@
 #include "gis/data/joined_table.h"
 #include "gis/layers/feature_layer.h"
 #include "host/error_handling.h"
-#include "registry/layer_data.h"
+#include "records/layer_data.h"
 #include "timeapply/arc_objects.h"
 #include "timeapply/mod_layers.h"
 #include "timeapply/step_literal.h"

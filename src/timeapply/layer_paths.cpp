@@ -3,7 +3,7 @@
 #include "gis/data/table.h"
 #include "gis/layers/feature_layer.h"
 #include "platform/text.h"
-#include "registry/i_time_layer.h"
+#include "records/i_time_layer.h"
 #include "timeapply/mod_layers.h"
 
 namespace chronova::modLayers {

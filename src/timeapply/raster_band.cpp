@@ -6,7 +6,7 @@
 #include "gis/layers/raster_layer.h"
 #include "host/error_handling.h"
 #include "platform/conversions.h"
-#include "registry/layer_data.h"
+#include "records/layer_data.h"
 #include "timeapply/host_view.h"
 #include "timeapply/mod_layers.h"
 

@@ -2,6 +2,7 @@
 
 #include "datetime/mod_date_time.h"
 #include "platform/conversions.h"
+#include "records/time_codes.h"
 
 namespace chronova {
 
@@ -24,15 +25,15 @@ std::optional<std::string> StepLiteral(int16_t time_field_type, const platform::
                                        DoubleStepForm double_form) {
     const platform::Date* date = step.Get<platform::Date>();
     switch (time_field_type) {
-    case 1:
+    case kTimeFieldDate:
         return "#" + platform::CStr(step) + "#";
-    case 2:
+    case kTimeFieldText:
         return Quoted(platform::CStr(step));
-    case 3:
+    case kTimeFieldDateTimeGroup:
         return Quoted(date ? modDateTime::DateToDTG(*date) : platform::CStr(step));
-    case 4:
+    case kTimeFieldLong:
         return date ? std::to_string(modDateTime::DateToMinutes(*date)) : platform::CStr(step);
-    case 5:
+    case kTimeFieldDouble:
         if (step.Type() == platform::VarType::String || (double_form == DoubleStepForm::Bare && !date)) {
             return platform::CStr(step);
         }

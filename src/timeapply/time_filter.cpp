@@ -6,14 +6,15 @@
 #include "host/error_handling.h"
 #include "platform/conversions.h"
 #include "platform/text.h"
-#include "registry/globals.h"
-#include "registry/i_time_layer.h"
-#include "registry/layer_data.h"
-#include "registry/time_lookup.h"
+#include "records/i_time_layer.h"
+#include "records/layer_data.h"
+#include "records/process_state.h"
+#include "records/time_codes.h"
 #include "timeapply/arc_objects.h"
 #include "timeapply/host_view.h"
 #include "timeapply/mod_layers.h"
 #include "timeapply/step_literal.h"
+#include "timeapply/time_lookup.h"
 
 namespace chronova::modLayers {
 
@@ -51,6 +52,9 @@ bool UpdateLayer(LayerData& pLayerData, platform::Date dteCurrentTime) {
         if (!GetCurrentTimeByLayer(&pLayerData, dteCurrentTime, step)) {
             return;
         }
+        // Features with their own steps come first, before any other kind a record also claims, as in the classic
+        // order of these checks; the same call ends the chain for any other layer.
+        // NOLINTNEXTLINE(bugprone-branch-clone)
         if (pLayerData.IncludesTimeSteps) {
             SelectLayerFeaturesByTimeStep(pLayerData, step);
         } else if (pLayerData.IsRasterLayer) {
@@ -111,17 +115,17 @@ void HideLayer(LayerData& pLayerData) {
         if (pLayerData.IsShapefile || pLayerData.IsTimeLayer) {
             platform::Variant hide_value;
             switch (pLayerData.TimeFieldType) {
-            case 1:
+            case kTimeFieldDate:
                 hide_value = no_step_date;
                 break;
-            case 2:
-            case 3:
+            case kTimeFieldText:
+            case kTimeFieldDateTimeGroup:
                 hide_value = std::string();
                 break;
-            case 4:
+            case kTimeFieldLong:
                 hide_value = int32_t{-1};
                 break;
-            case 5:
+            case kTimeFieldDouble:
                 hide_value = -1.0;
                 break;
             default:
@@ -143,6 +147,8 @@ void HideLayer(LayerData& pLayerData) {
 
 void UnselectLayer(LayerData& pLayerData) {
     Trap("UnselectLayer", kModule, TrapKind::Inner, [&] {
+        // As in UpdateLayer: own steps win over a join, and the same call ends the chain.
+        // NOLINTNEXTLINE(bugprone-branch-clone)
         if (pLayerData.IncludesTimeSteps) {
             UnselectLayerFeatures(pLayerData);
         } else if (pLayerData.isJoined) {

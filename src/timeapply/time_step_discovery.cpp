@@ -15,9 +15,10 @@
 #include "gis/layers/wms_map_layer.h"
 #include "host/error_handling.h"
 #include "platform/conversions.h"
-#include "registry/globals.h"
-#include "registry/i_time_layer.h"
-#include "registry/layer_data.h"
+#include "records/i_time_layer.h"
+#include "records/layer_data.h"
+#include "records/process_state.h"
+#include "records/time_codes.h"
 #include "timeapply/arc_objects.h"
 #include "timeapply/mod_layers.h"
 #include "timeapply/raster_side_files.h"
@@ -42,7 +43,7 @@ int32_t UnitMinutes(const std::string& units) {
 
 // Band steps: texts of the "xml" step list when it has any timestep element, else start plus whole intervals.
 void CollectRasterSteps(LayerData& record, gis::RasterLayer& layer) {
-    record.TimeFieldType = 2;
+    record.TimeFieldType = kTimeFieldText;
     const int32_t bands = layer.BandCount();
     std::string step_list_path = record.Path;
     modLayers::ChangeExtension(step_list_path, "xml");
@@ -69,7 +70,7 @@ void CollectRasterSteps(LayerData& record, gis::RasterLayer& layer) {
 
 // 49 hourly steps centred on the current local hour.
 void CollectWmsSteps(LayerData& record) {
-    record.TimeFieldType = 2;
+    record.TimeFieldType = kTimeFieldText;
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     std::tm local{};
     localtime_r(&now, &local);
@@ -90,16 +91,16 @@ void CollectCustomSteps(LayerData& record, ITimeLayer& layer) {
     }
     switch (last.Type()) {
     case platform::VarType::Long:
-        record.TimeFieldType = 4;
+        record.TimeFieldType = kTimeFieldLong;
         break;
     case platform::VarType::Double:
-        record.TimeFieldType = 5;
+        record.TimeFieldType = kTimeFieldDouble;
         break;
     case platform::VarType::Date:
-        record.TimeFieldType = 1;
+        record.TimeFieldType = kTimeFieldDate;
         break;
     case platform::VarType::String:
-        record.TimeFieldType = 2;
+        record.TimeFieldType = kTimeFieldText;
         break;
     default:
         break;
@@ -108,7 +109,7 @@ void CollectCustomSteps(LayerData& record, ITimeLayer& layer) {
 
 // The distinct values of the time field, from the feature class or from the join table of its workspace.
 bool CollectFeatureSteps(LayerData& record, gis::FeatureLayer& layer) {
-    const auto feature_class = layer.FeatureClass();
+    const auto& feature_class = layer.FeatureClass();
     if (!feature_class) {
         return false;
     }
@@ -134,16 +135,16 @@ bool CollectFeatureSteps(LayerData& record, gis::FeatureLayer& layer) {
     }
     switch (table->Fields()[static_cast<size_t>(field)].Type) {
     case gis::FieldType::Integer:
-        record.TimeFieldType = 4;
+        record.TimeFieldType = kTimeFieldLong;
         break;
     case gis::FieldType::Double:
-        record.TimeFieldType = 5;
+        record.TimeFieldType = kTimeFieldDouble;
         break;
     case gis::FieldType::String:
-        record.TimeFieldType = 2;
+        record.TimeFieldType = kTimeFieldText;
         break;
     case gis::FieldType::Date:
-        record.TimeFieldType = 1;
+        record.TimeFieldType = kTimeFieldDate;
         break;
     default:
         return false;
@@ -158,11 +159,11 @@ bool CollectFeatureSteps(LayerData& record, gis::FeatureLayer& layer) {
 // A step's minute count by the layer's TimeFieldType.
 int32_t StepMinutes(int16_t time_field_type, const platform::Variant& step) {
     switch (time_field_type) {
-    case 2:
+    case kTimeFieldText:
         return modDateTime::DateToMinutes(platform::CDate(step));
-    case 3:
+    case kTimeFieldDateTimeGroup:
         return modDateTime::DTGToMinutes(platform::CStr(step));
-    case 4:
+    case kTimeFieldLong:
         return platform::CLng(step);
     default:
         return modDateTime::DateToMinutes(platform::CDate(step));
@@ -250,13 +251,13 @@ bool RetrieveTimeInfo(LayerData* pLayerData) {
 
         // Start and finish; a first text step that is a date-time group makes the layer a DTG layer.
         const platform::Variant first = record.TimeSteps(1);
-        if (record.TimeFieldType == 2 && modDateTime::IsDTG(platform::CStr(first))) {
-            record.TimeFieldType = 3;
+        if (record.TimeFieldType == kTimeFieldText && modDateTime::IsDTG(platform::CStr(first))) {
+            record.TimeFieldType = kTimeFieldDateTimeGroup;
         }
         record.StartTime = StepMinutes(record.TimeFieldType, first);
         record.FinishTime = StepMinutes(record.TimeFieldType, record.TimeSteps(record.TimeStepsCount()));
 
-        const bool unique_points = g_iDisplayType == 1 && !g_dteUniqueTimes.empty();
+        const bool unique_points = g_iDisplayType == kDisplayUniquePoints && !g_dteUniqueTimes.empty();
         record.Interval = unique_points ? AddUniqueTimes(record) : SmallestGap(record);
         result = true;
     });

@@ -8,9 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 
 #include "generator/sample_data.h"
@@ -19,10 +21,11 @@
 #include "platform/ui/event_loop.h"
 #include "project/project_file.h"
 #include "project/project_session.h"
+#include "records/layer_data.h"
 #include "registry/chronova_data.h"
-#include "registry/layer_data.h"
 #include "slider/frm_slider.h"
 #include "support/gdal_fixtures.h"
+#include "support/golden_file.h"
 #include "support/scratch_folder.h"
 
 namespace chronova::cli {
@@ -210,6 +213,77 @@ TEST_F(CliTest, InfoAndStepsReportWhatTheRegistryHolds) {
     ASSERT_EQ(ship_steps["steps"].size(), static_cast<size_t>(record->TimeStepsCount()));
     EXPECT_EQ(ship_steps["steps"][0]["time"], "2008-03-01 00:00");
     EXPECT_EQ(ship_steps["steps"][0]["value"], platform::CStr(record->TimeSteps(1)));
+}
+
+// The golden file of a time layer's steps: its name in lower case with a '_' for each run of other characters.
+std::string StepsGoldenName(const std::string& layer) {
+    std::string name = "demo_steps_";
+    for (const char c : layer) {
+        if (std::isalnum(static_cast<unsigned char>(c)) != 0) {
+            name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        } else if (name.back() != '_') {
+            name += '_';
+        }
+    }
+    return name + ".json";
+}
+
+// The whole reports of the demo project, kept in tests/apps/golden so that any change to them shows in review.
+// Two things vary between runs and are replaced: the scratch folder's path, and the times of the web map layer,
+// whose steps lie round the present hour (each of its times, in either spelling, becomes <present hour>).
+TEST_F(CliTest, InfoAndStepsOfTheDemoMatchTheGoldenFiles) {
+    const fs::path golden = CHRONOVA_GOLDEN_DIR;
+    const auto normalised = [](std::string text, const std::vector<std::string>& clock_times) {
+        text = testing::ReplaceAll(text, demo_folder_->Path().string(), "<demo>");
+        for (const std::string& time : clock_times) {
+            text = testing::ReplaceAll(text, '"' + time + '"', "\"<present hour>\"");
+        }
+        return text;
+    };
+    const Result info = RunWith({"info", DemoProject(), "--json"});
+    ASSERT_EQ(info.status, kExitSuccess) << info.err;
+    const nlohmann::json report = nlohmann::json::parse(info.out);
+    std::vector<std::string> info_clock_times;
+    for (const nlohmann::json& layer : report["layers"]) {
+        if (layer["kind"] == "wms" && layer["time_layer"].get<bool>()) {
+            info_clock_times.push_back(layer["start"].get<std::string>());
+            info_clock_times.push_back(layer["finish"].get<std::string>());
+        }
+    }
+    EXPECT_TRUE(testing::MatchesGoldenFile(normalised(info.out, info_clock_times), golden / "demo_info.json"));
+
+    std::set<std::string> written;
+    for (const nlohmann::json& layer : report["layers"]) {
+        if (!layer["time_layer"].get<bool>()) {
+            continue;
+        }
+        const std::string name = layer["name"].get<std::string>();
+        const Result steps = RunWith({"steps", DemoProject(), "--layer", name, "--json"});
+        ASSERT_EQ(steps.status, kExitSuccess) << name << ": " << steps.err;
+        std::vector<std::string> clock_times;
+        if (layer["kind"] == "wms") {
+            const nlohmann::json listed = nlohmann::json::parse(steps.out);
+            for (const nlohmann::json& step : listed["steps"]) {
+                clock_times.push_back(step["time"].get<std::string>());
+                clock_times.push_back(step["value"].get<std::string>());
+            }
+        }
+        written.insert(StepsGoldenName(name));
+        EXPECT_TRUE(testing::MatchesGoldenFile(normalised(steps.out, clock_times), golden / StepsGoldenName(name)))
+            << name;
+    }
+    // A steps file of a layer the demo no longer has is stale: an update removes it, a comparison names it.
+    ASSERT_TRUE(fs::is_directory(golden)) << golden.string();
+    for (const std::string& file : testing::FolderNames(golden)) {
+        if (file.rfind("demo_steps_", 0) == 0 && written.count(file) == 0) {
+            if (testing::UpdatingGoldenFiles()) {
+                fs::remove(golden / file);
+            } else {
+                ADD_FAILURE() << "stale golden file " << (golden / file).string()
+                              << ": the demo has no such time layer";
+            }
+        }
+    }
 }
 
 TEST_F(CliTest, EachFrameShowsTheFeaturesOfItsStepOnly) {

@@ -11,8 +11,6 @@
 namespace chronova::modDateTime {
 namespace {
 
-using chronova::testing::ErrorNumberOf;
-
 using platform::AutomationError;
 using platform::Date;
 
@@ -56,7 +54,7 @@ TEST_F(ModDateTimeTest, MinutesAndPartsAreInverseFarFromDayZero) {
     }
     EXPECT_EQ(PartsOf(2147483647), (Parts{5983, 1, 22, 2, 7}));
     // Before the year 1 the calendar has no text form: a clear error, not a wrong date.
-    EXPECT_EQ(ErrorNumberOf([] { PartsOf(-2000000000); }), 5);
+    EXPECT_RAISES(PartsOf(-2000000000), 5);
 }
 
 TEST_F(ModDateTimeTest, MinutesToDateOfTheLastDayBeforeDayOneKeepsItsTime) {
@@ -65,10 +63,10 @@ TEST_F(ModDateTimeTest, MinutesToDateOfTheLastDayBeforeDayOneKeepsItsTime) {
 }
 
 TEST_F(ModDateTimeTest, PartsToMinutesRejectsInvalidDatesAndOverflow) {
-    EXPECT_EQ(ErrorNumberOf([] { PartsToMinutes(2008, 2, 30, 0, 0); }), 13);
-    EXPECT_EQ(ErrorNumberOf([] { PartsToMinutes(0, 0, 0, 0, 0); }), 13);
-    EXPECT_EQ(ErrorNumberOf([] { PartsToMinutes(6000, 1, 1, 0, 0); }), 6);
-    EXPECT_EQ(ErrorNumberOf([] { TextToMinutes("garbage"); }), 13);
+    EXPECT_RAISES(PartsToMinutes(2008, 2, 30, 0, 0), 13);
+    EXPECT_RAISES(PartsToMinutes(0, 0, 0, 0, 0), 13);
+    EXPECT_RAISES(PartsToMinutes(6000, 1, 1, 0, 0), 6);
+    EXPECT_RAISES(TextToMinutes("garbage"), 13);
 }
 
 TEST_F(ModDateTimeTest, DateTimeGroupsWriteAndRead) {
@@ -95,8 +93,8 @@ TEST_F(ModDateTimeTest, RecognisesOnlyDateTimeGroups) {
     EXPECT_FALSE(IsDTG("050714Z XYZ 2008"));
     EXPECT_FALSE(IsDTG(""));
     // "Z " in place but no number around it is a conversion error for the caller.
-    EXPECT_EQ(ErrorNumberOf([] { IsDTG("ABCDEFZ MAR 2008"); }), 13);
-    EXPECT_EQ(ErrorNumberOf([] { IsDTG("050714Z MAR 20XX"); }), 13);
+    EXPECT_RAISES(IsDTG("ABCDEFZ MAR 2008"), 13);
+    EXPECT_RAISES(IsDTG("050714Z MAR 20XX"), 13);
 }
 
 TEST_F(ModDateTimeTest, ParsingLeavesPartsAloneWhenTheTextIsNotReadable) {
@@ -117,7 +115,7 @@ TEST_F(ModDateTimeTest, FormatDatePartsCorrectsYearsAndFollowsTheLocale) {
     EXPECT_EQ(FormatDateParts(99, 3, 5, 0, 0), "3/5/1999 12:00:00 AM");
     EXPECT_EQ(FormatDateParts(8, 3, 5, 0, 0), "3/5/0008 12:00:00 AM");
     EXPECT_EQ(FormatDateParts(0, 0, 0, 0, 0), "1/1/2000 12:00:00 AM");
-    EXPECT_EQ(ErrorNumberOf([] { FormatDateParts(2008, 2, 30, 0, 0); }), 5);
+    EXPECT_RAISES(FormatDateParts(2008, 2, 30, 0, 0), 5);
     platform::ScopedLocale day_first("en-GB");
     EXPECT_EQ(MinutesToText(PartsToMinutes(2008, 3, 5, 14, 7)), "05/03/2008 14:07:00");
     EXPECT_EQ(TextToMinutes("05/03/2008 14:07:00"), PartsToMinutes(2008, 3, 5, 14, 7));
@@ -183,7 +181,7 @@ TEST_F(ModDateTimeTest, PickDateTimeConfirmsOrCancelsWithOneDialog) {
 
 TEST_F(ModDateTimeTest, PickDateTimeWithoutAPickerFails) {
     int32_t minutes = 0;
-    EXPECT_EQ(ErrorNumberOf([&] { PickDateTime(minutes); }), 91);
+    EXPECT_RAISES(PickDateTime(minutes), 91);
 }
 
 } // namespace

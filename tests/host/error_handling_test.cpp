@@ -13,6 +13,7 @@
 #include "host/error_log.h"
 #include "platform/ui/message_service.h"
 #include "registry/globals.h"
+#include "support/error_number.h"
 
 namespace chronova::ErrorHandling {
 namespace {
@@ -54,13 +55,9 @@ int TopLevel(int32_t number, std::string_view text, TrapKind kind = TrapKind::To
 
 // The error an inner chain passes to a caller outside the system, such as an automation client.
 AutomationError PassedOut(int32_t number, std::string_view text) {
-    try {
-        Outer(number, text);
-    } catch (const AutomationError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "the inner chain did not pass its error on";
-    return AutomationError(0, "", "");
+    AutomationError error = testing::ErrorOf([&] { Outer(number, text); });
+    EXPECT_NE(error.Number(), 0) << "the inner chain did not pass its error on";
+    return error;
 }
 
 class ErrorHandlingTest : public ::testing::Test {
@@ -183,13 +180,9 @@ TEST_F(ErrorHandlingTest, EveryModeButTheLogShowsAMessageBox) {
 }
 
 void ExpectConverted(const std::function<void()>& thrower, int32_t number, std::string_view description) {
-    try {
-        Trap("Proc", "modTest", TrapKind::Inner, thrower);
-        ADD_FAILURE() << "nothing was passed on";
-    } catch (const AutomationError& error) {
-        EXPECT_EQ(error.Number(), number);
-        EXPECT_EQ(error.Description(), "\tProc modTest \r\n" + NumberBlock(number, description));
-    }
+    const AutomationError error = testing::ErrorOf([&] { Trap("Proc", "modTest", TrapKind::Inner, thrower); });
+    EXPECT_EQ(error.Number(), number) << "what was passed on";
+    EXPECT_EQ(error.Description(), "\tProc modTest \r\n" + NumberBlock(number, description));
 }
 
 TEST_F(ErrorHandlingTest, OtherExceptionsBecomeAutomationErrors) {

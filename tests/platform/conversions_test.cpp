@@ -10,8 +10,6 @@
 namespace chronova::platform {
 namespace {
 
-using chronova::testing::ErrorNumberOf;
-
 TEST(ConversionsTest, CLngRoundsHalvesToEven) {
     EXPECT_EQ(CLng(2.5), 2);
     EXPECT_EQ(CLng(3.5), 4);
@@ -29,16 +27,16 @@ TEST(ConversionsTest, CLngRoundsHalvesToEven) {
 }
 
 TEST(ConversionsTest, BadOrOversizedNumbersRaiseTheClassicErrors) {
-    EXPECT_EQ(ErrorNumberOf([] { CLng(Variant("12abc")); }), 13);
-    EXPECT_EQ(ErrorNumberOf([] { CLng(Variant("")); }), 13);
-    EXPECT_EQ(ErrorNumberOf([] { CLng(Variant("1,")); }), 13);
-    EXPECT_EQ(ErrorNumberOf([] { CLng(Variant(ObjectRef())); }), 13);
-    EXPECT_EQ(ErrorNumberOf([] { CLng(2147483647.5); }), 6);
-    EXPECT_EQ(ErrorNumberOf([] { CInt(32767.5); }), 6);
-    EXPECT_EQ(ErrorNumberOf([] { CSng(1e300); }), 6);
-    EXPECT_EQ(ErrorNumberOf([] { CDbl(Variant("1e999")); }), 6);
-    EXPECT_EQ(ErrorNumberOf([] { CBool(Variant("maybe")); }), 13);
-    EXPECT_EQ(ErrorNumberOf([] { CDate(Variant(1e9)); }), 6);
+    EXPECT_RAISES(CLng(Variant("12abc")), 13);
+    EXPECT_RAISES(CLng(Variant("")), 13);
+    EXPECT_RAISES(CLng(Variant("1,")), 13);
+    EXPECT_RAISES(CLng(Variant(ObjectRef())), 13);
+    EXPECT_RAISES(CLng(2147483647.5), 6);
+    EXPECT_RAISES(CInt(32767.5), 6);
+    EXPECT_RAISES(CSng(1e300), 6);
+    EXPECT_RAISES(CDbl(Variant("1e999")), 6);
+    EXPECT_RAISES(CBool(Variant("maybe")), 13);
+    EXPECT_RAISES(CDate(Variant(1e9)), 6);
 }
 
 TEST(ConversionsTest, ValReadsTheLeadingNumberAndNeverFails) {
@@ -78,7 +76,7 @@ TEST(ConversionsTest, CDateReadsSerialsAndTexts) {
     EXPECT_EQ(CDate(Variant(39508.25)), Date(39508.25));
     EXPECT_EQ(CDate(Variant("3/1/2008 6:00 AM")), Date(39508.25));
     EXPECT_EQ(CDate(Variant(39508)), Date(39508));
-    EXPECT_EQ(ErrorNumberOf([] { CDate(Variant("not a date")); }), 13);
+    EXPECT_RAISES(CDate(Variant("not a date")), 13);
 }
 
 } // namespace

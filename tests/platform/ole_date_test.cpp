@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/automation_error.h"
+#include "support/error_number.h"
 
-using chronova::platform::AutomationError;
 using chronova::platform::Date;
 using chronova::platform::DateParts;
 
@@ -46,12 +46,8 @@ TEST(OleDateTest, PartsRoundToTheNearestSecond) {
 TEST(OleDateTest, InvalidPartsRaiseError5) {
     for (const DateParts& p : {Parts(2007, 2, 29), Parts(99, 1, 1), Parts(10000, 1, 1), Parts(2008, 13, 1),
                                Parts(2008, 1, 1, 24), Parts(2008, 1, 1, 0, 60)}) {
-        try {
-            Date::FromParts(p.year, p.month, p.day, p.hour, p.minute, p.second);
-            ADD_FAILURE() << p.year << "-" << p.month << "-" << p.day;
-        } catch (const AutomationError& e) {
-            EXPECT_EQ(e.Number(), 5);
-        }
+        EXPECT_RAISES(Date::FromParts(p.year, p.month, p.day, p.hour, p.minute, p.second), 5)
+            << p.year << "-" << p.month << "-" << p.day;
     }
 }
 

@@ -13,6 +13,7 @@
 
 #include "platform/automation_error.h"
 #include "platform/debug_output.h"
+#include "support/error_number.h"
 #include "support/scratch_folder.h"
 
 extern char** environ;
@@ -220,20 +221,12 @@ TEST_F(SettingsStoreFiles, ApplicationSettingsLiveInTheUserFile) {
     EXPECT_EQ(GetSetting("App", "S", "n", "fallback"), "fallback") << "a number is not a setting";
     EXPECT_EQ(GetSetting("", "S", "n", "fallback"), "fallback");
 
-    const auto expect_error = [](int32_t number, auto&& call) {
-        try {
-            call();
-            ADD_FAILURE() << "no error raised";
-        } catch (const AutomationError& error) {
-            EXPECT_EQ(error.Number(), number);
-        }
-    };
-    expect_error(error::kInvalidProcedureCall, [] { SaveSetting("", "S", "K", "v"); });
-    expect_error(error::kInvalidProcedureCall, [] { SaveSetting("A", "", "K", "v"); });
-    expect_error(error::kInvalidProcedureCall, [] { SaveSetting("A", "S", "", "v"); });
+    EXPECT_RAISES(SaveSetting("", "S", "K", "v"), error::kInvalidProcedureCall);
+    EXPECT_RAISES(SaveSetting("A", "", "K", "v"), error::kInvalidProcedureCall);
+    EXPECT_RAISES(SaveSetting("A", "S", "", "v"), error::kInvalidProcedureCall);
     std::ofstream(folder_ / "plain") << "x";
     testing::ScopedEnvironment user_env("CHRONOVA_USER_SETTINGS", (folder_ / "plain" / "registry.jsonl").string());
-    expect_error(error::kPathFileAccess, [] { SaveSetting("A", "S", "K", "v"); });
+    EXPECT_RAISES(SaveSetting("A", "S", "K", "v"), error::kPathFileAccess);
 }
 
 // The second-process tool, found where CTest says or beside this test program's build folder.

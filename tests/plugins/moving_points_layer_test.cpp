@@ -14,15 +14,10 @@ namespace {
 
 using platform::Date;
 using platform::Variant;
-using testing::ErrorNumberOf;
 
 std::string ErrorText(std::string_view csv) {
-    try {
-        MovingPointsLayer::FromText(csv, "buoys.csv");
-    } catch (const platform::AutomationError& e) {
-        return e.Description();
-    }
-    return "<no error>";
+    const platform::AutomationError error = testing::ErrorOf([&] { MovingPointsLayer::FromText(csv, "buoys.csv"); });
+    return error.Number() != 0 ? error.Description() : "<no error>";
 }
 
 TEST(CsvRecordsTest, SplitsQuotedFieldsAndKeepsLineNumbers) {
@@ -38,13 +33,10 @@ TEST(CsvRecordsTest, SplitsQuotedFieldsAndKeepsLineNumbers) {
 }
 
 TEST(CsvRecordsTest, BadQuotingIsAnErrorNamingTheLine) {
-    EXPECT_EQ(ErrorNumberOf([] { ParseCsv("a\n\"open", "t"); }), 5);
-    try {
-        ParseCsv("a\n\"x\"y\n", "t.csv");
-        FAIL();
-    } catch (const platform::AutomationError& e) {
-        EXPECT_EQ(e.Description(), "t.csv, line 2: a closing quote must be followed by a comma or the end of the line");
-    }
+    EXPECT_RAISES(ParseCsv("a\n\"open", "t"), 5);
+    const platform::AutomationError error = testing::ErrorOf([] { ParseCsv("a\n\"x\"y\n", "t.csv"); });
+    EXPECT_EQ(error.Number(), 5);
+    EXPECT_EQ(error.Description(), "t.csv, line 2: a closing quote must be followed by a comma or the end of the line");
 }
 
 TEST(MovingPointsLayerTest, BadFilesGiveErrorsThatSayWhatAndWhere) {
@@ -53,7 +45,7 @@ TEST(MovingPointsLayerTest, BadFilesGiveErrorsThatSayWhatAndWhere) {
     EXPECT_EQ(ErrorText("time,x,y\n3/1/2008,1\n"), "buoys.csv, line 2: expected 3 fields, found 2");
     EXPECT_EQ(ErrorText("time,x,y\nsoon,1,2\n"), "buoys.csv, line 2: 'soon' is not a date and time");
     EXPECT_EQ(ErrorText("time,x,y\n3/1/2008,east,2\n"), "buoys.csv, line 2: 'east' is not a number");
-    EXPECT_EQ(ErrorNumberOf([] { MovingPointsLayer::Open("/no/such/file.csv"); }), 53);
+    EXPECT_RAISES(MovingPointsLayer::Open("/no/such/file.csv"), 53);
 }
 
 class MovingPointsFixture : public ::testing::Test {
@@ -71,8 +63,8 @@ TEST_F(MovingPointsFixture, StepsAreTheDistinctTimesInOrder) {
     ASSERT_EQ(layer_->TimeStepCount(), 3);
     EXPECT_EQ(layer_->TimeStep(1), Variant(Date::FromParts(2008, 3, 1)));
     EXPECT_EQ(layer_->TimeStep(3), Variant(Date::FromParts(2008, 3, 1, 12, 0)));
-    EXPECT_EQ(ErrorNumberOf([&] { layer_->TimeStep(0); }), 9);
-    EXPECT_EQ(ErrorNumberOf([&] { layer_->TimeStep(4); }), 9);
+    EXPECT_RAISES(layer_->TimeStep(0), 9);
+    EXPECT_RAISES(layer_->TimeStep(4), 9);
     EXPECT_EQ(layer_->Path(), "buoys.csv");
     EXPECT_EQ(layer_->Name(), "Buoys");
     EXPECT_EQ(layer_->AreaOfInterest(), (gis::Envelope{0, -5, 30, 20}));
@@ -107,7 +99,7 @@ TEST_F(MovingPointsFixture, OffersItsFieldsAndVectors) {
     layer_->Fields(6, name, type);
     EXPECT_EQ(name, "DIRECTION");
     EXPECT_EQ(type, 5);
-    EXPECT_EQ(ErrorNumberOf([&] { layer_->Fields(7, name, type); }), 9);
+    EXPECT_RAISES(layer_->Fields(7, name, type), 9);
     EXPECT_TRUE(layer_->ForceVectors());
     std::string speed, direction;
     layer_->VectorFields(speed, direction);

@@ -1,8 +1,10 @@
 #include "project/project_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "datetime/mod_date_time.h"
@@ -38,6 +40,16 @@ struct BadCase {
     std::string message;
 };
 
+// The error parsing the text as the project file p.chronova.json raises, none when it parses.
+std::optional<ProjectError> ErrorOf(const std::string& json, const std::string& file = "p.chronova.json") {
+    try {
+        ParseProject(json, file);
+    } catch (const ProjectError& e) {
+        return e;
+    }
+    return std::nullopt;
+}
+
 class ProjectFileTest : public ::testing::Test {
 protected:
     platform::ScopedLocale us_{"en-US"};
@@ -45,12 +57,7 @@ protected:
 
 TEST_F(ProjectFileTest, BadFilesNameThePlaceAndWhatIsWrong) {
     const BadCase cases[] = {
-        // JSON itself
-        {"", "line 1, column 1",
-         "syntax error while parsing value - unexpected end of input; expected '[', '{', or a literal"},
-        {"{\"chronova_project\": 1,\n  \"layers\": [,]}", "line 2, column 14",
-         "syntax error while parsing value - unexpected ','; expected '[', '{', or a literal"},
-        {"{\"chronova_project\":\n 1e999}", "line 2, column 2", "number overflow parsing '1e999'"},
+        // JSON itself; the syntax errors are in SyntaxErrorsNameTheLineAndColumn
         {Doc(R"({"name": "a", "name": "b"})"), "/layers/0/name", "duplicate key"},
         {Doc("", R"("map": {"background": "#000000", "background": "#ffffff"})"), "/map/background", "duplicate key"},
         // top level
@@ -175,30 +182,39 @@ TEST_F(ProjectFileTest, BadFilesNameThePlaceAndWhatIsWrong) {
         {Doc("", R"("export": {"gif": "anim.png"})"), "/export/gif", "the file name must end in .gif"},
     };
     for (const BadCase& c : cases) {
-        try {
-            ParseProject(c.json, "p.chronova.json");
-            ADD_FAILURE() << "no error for " << c.json;
-        } catch (const ProjectError& e) {
-            EXPECT_EQ(e.file(), "p.chronova.json") << c.json;
-            EXPECT_EQ(e.place(), c.place) << c.json;
-            EXPECT_EQ(e.message(), c.message) << c.json;
-        }
+        const auto error = ErrorOf(c.json);
+        ASSERT_TRUE(error) << "no error for " << c.json;
+        EXPECT_EQ(error->file(), "p.chronova.json") << c.json;
+        EXPECT_EQ(error->place(), c.place) << c.json;
+        EXPECT_EQ(error->message(), c.message) << c.json;
     }
 }
 
+// The JSON library words what is wrong; the place is ours, and so is the number the message names.
+TEST_F(ProjectFileTest, SyntaxErrorsNameTheLineAndColumn) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "line 1, column 1"},
+        {"{\"chronova_project\": 1,\n  \"layers\": [,]}", "line 2, column 14"},
+        {"{\"chronova_project\":\n 1e999}", "line 2, column 2"},
+    };
+    for (const auto& [json, place] : cases) {
+        const auto error = ErrorOf(json);
+        ASSERT_TRUE(error) << json;
+        EXPECT_EQ(error->file(), "p.chronova.json") << json;
+        EXPECT_EQ(error->place(), place) << json;
+        EXPECT_FALSE(error->message().empty()) << json;
+        EXPECT_THAT(error->what(), ::testing::StartsWith("p.chronova.json: " + place + ": ")) << json;
+    }
+    EXPECT_THAT(ErrorOf(cases[2].first)->message(), ::testing::HasSubstr("'1e999'"));
+}
+
 TEST_F(ProjectFileTest, ErrorTextIsFilePlaceAndMessage) {
-    try {
-        ParseProject(Doc("", R"("export": {"fps": 0})"), "/x/demo.chronova.json");
-        FAIL();
-    } catch (const ProjectError& e) {
-        EXPECT_STREQ(e.what(), "/x/demo.chronova.json: /export/fps: expected a whole number from 1 to 100, found 0");
-    }
-    try {
-        ParseProject("[]", "p.json");
-        FAIL();
-    } catch (const ProjectError& e) {
-        EXPECT_STREQ(e.what(), "p.json: a project must be a JSON object, found an array");
-    }
+    using ::testing::ThrowsMessage;
+    EXPECT_THAT([] { ParseProject(Doc("", R"("export": {"fps": 0})"), "/x/demo.chronova.json"); },
+                ThrowsMessage<ProjectError>(
+                    "/x/demo.chronova.json: /export/fps: expected a whole number from 1 to 100, found 0"));
+    EXPECT_THAT([] { ParseProject("[]", "p.json"); },
+                ThrowsMessage<ProjectError>("p.json: a project must be a JSON object, found an array"));
 }
 
 TEST_F(ProjectFileTest, GroupsNestOnlySoDeep) {
@@ -208,12 +224,9 @@ TEST_F(ProjectFileTest, GroupsNestOnlySoDeep) {
     }
     EXPECT_EQ(ParseProject(Doc(layer), "p").AllLayers().size(), 16u);
     const std::string deeper = R"({"name": "top", "kind": "group", "layers": [)" + layer + "]}";
-    try {
-        ParseProject(Doc(deeper), "p");
-        FAIL();
-    } catch (const ProjectError& e) {
-        EXPECT_EQ(e.message(), "groups nest more than 16 levels deep");
-    }
+    const auto error = ErrorOf(Doc(deeper));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->message(), "groups nest more than 16 levels deep");
 }
 
 TEST_F(ProjectFileTest, MinimalProjectTakesTheDefaults) {
@@ -347,17 +360,18 @@ TEST_F(ProjectFileTest, LoadProjectReadsFilesAndTakesPathsFromTheirFolder) {
     EXPECT_EQ(project.File, file);
     EXPECT_EQ(project.Layers[0].Source.Workspace, folder / "w.gpkg");
 
-    const auto expect_error = [](const std::filesystem::path& path, const std::string& message) {
+    // The reason a file cannot be read is the C library's text; only the start of the message is ours.
+    const auto expect_error = [](const std::filesystem::path& path, const std::string& message_start) {
         try {
             LoadProject(path);
             ADD_FAILURE() << path;
         } catch (const ProjectError& e) {
             EXPECT_EQ(e.place(), "");
-            EXPECT_EQ(e.message(), message);
+            EXPECT_THAT(e.message(), ::testing::StartsWith(message_start));
             EXPECT_EQ(e.file(), path.string());
         }
     };
-    expect_error(folder / "missing.json", "cannot be read: No such file or directory");
+    expect_error(folder / "missing.json", "cannot be read: ");
     expect_error(folder.Path(), "is a folder, not a project file");
 }
 

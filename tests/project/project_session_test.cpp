@@ -18,10 +18,11 @@
 #include "platform/locale.h"
 #include "platform/ui/event_loop.h"
 #include "platform/ui/message_service.h"
+#include "records/layer_data.h"
+#include "records/layer_data_collection.h"
 #include "registry/chronova_data.h"
 #include "registry/globals.h"
-#include "registry/layer_data.h"
-#include "registry/layer_data_collection.h"
+#include "support/error_number.h"
 #include "support/gdal_fixtures.h"
 #include "support/scratch_folder.h"
 
@@ -97,13 +98,12 @@ protected:
 
     // The description of the error opening a project of these layers raises, "" when it opens.
     std::string OpenError(const std::string& layers) {
-        try {
-            Open(R"({"chronova_project": 1, "layers": [)" + layers + "]}");
-        } catch (const platform::AutomationError& e) {
+        const platform::AutomationError error =
+            testing::ErrorOf([&] { Open(R"({"chronova_project": 1, "layers": [)" + layers + "]}"); });
+        if (error.Number() != 0) {
             EXPECT_FALSE(g_pApp || g_pChronovaData) << "a failed session must reset the process";
-            return e.Description();
         }
-        return "";
+        return error.Description();
     }
 
     std::string Path(const std::string& name) const { return (folder_ / name).string(); }
@@ -268,12 +268,7 @@ TEST_F(ProjectSessionTest, OnlyOneSessionAtATime) {
     const auto session = Open(R"({"chronova_project": 1, "layers": [],
         "time": {"start": "2008-03-01 00:00", "finish": "2008-03-02 00:00", "interval": 60}})");
     EXPECT_FALSE(session->Registry().Valid()) << "no time layers";
-    try {
-        Open(R"({"chronova_project": 1, "layers": []})");
-        FAIL();
-    } catch (const platform::AutomationError& e) {
-        EXPECT_EQ(e.Number(), 5);
-    }
+    EXPECT_RAISES(Open(R"({"chronova_project": 1, "layers": []})"), 5);
     EXPECT_TRUE(g_pApp) << "the open session is left alone";
 }
 

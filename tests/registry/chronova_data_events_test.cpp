@@ -9,6 +9,7 @@ namespace {
 
 using platform::Date;
 using platform::Variant;
+using testing::Drawn;
 
 const std::vector<std::string> kHourly = {"3/1/2008 0:00", "3/1/2008 1:00", "3/1/2008 2:00", "3/1/2008 3:00"};
 
@@ -37,7 +38,7 @@ protected:
     }
 
     int32_t refreshes_ = 0;
-    gis::Connection refresh_connection_;
+    platform::ScopedConnection refresh_connection_;
 };
 
 TEST_F(ChronovaDataEventsTest, DeletingAGroupOfTimeLayersRestoresTheSliderOnceAndUpdatesOnce) {

@@ -14,11 +14,12 @@
 #include "platform/locale.h"
 #include "platform/ui/event_loop.h"
 #include "platform/ui/message_service.h"
+#include "records/layer_data.h"
+#include "records/layer_data_collection.h"
 #include "registry/chronova_data.h"
 #include "registry/globals.h"
-#include "registry/layer_data.h"
-#include "registry/layer_data_collection.h"
 #include "slider/frm_slider.h"
+#include "support/drawn_features.h"
 #include "timeapply/test_layers.h"
 
 namespace chronova::testing {
@@ -50,16 +51,6 @@ protected:
     }
 
     static int32_t LayerCount() { return g_Layers ? g_Layers->Count() : 0; }
-
-    /// The OBJECTIDs a feature layer draws.
-    static std::vector<int32_t> Drawn(const gis::FeatureLayer& layer) {
-        std::vector<int32_t> ids;
-        const auto& column = layer.FeatureClass()->Data()->ColumnAt(0);
-        for (uint32_t row : *layer.VisibleFeatures()) {
-            ids.push_back(column.Integer(row));
-        }
-        return ids;
-    }
 
     platform::ScopedLocale us_{"en-US"};
     platform::ui::RecordingMessageService messages_;

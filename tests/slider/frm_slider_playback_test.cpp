@@ -165,9 +165,9 @@ TEST_F(SliderPlaybackTest, AStepRedrawsTheInitializedLayersInOneBatch) {
     (void)Map().TakeRedrawRequest();
 
     int32_t refreshes = 0;
-    const gis::Connection counting = Map().Events().ViewRefreshed.Connect([&](auto&&...) { ++refreshes; });
+    const platform::ScopedConnection counting = Map().Events().ViewRefreshed.Connect([&](auto&&...) { ++refreshes; });
     std::vector<int32_t> pointers;
-    const platform::ui::ScopedEventConnection pointer_watch =
+    const platform::ScopedConnection pointer_watch =
         platform::ui::TheScreen().PointerChanged.Connect([&](int32_t shape) { pointers.push_back(shape); });
 
     form_->tb1.Press("ID_STEP");

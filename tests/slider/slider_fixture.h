@@ -13,10 +13,11 @@
 #include "platform/locale.h"
 #include "platform/ui/event_loop.h"
 #include "platform/ui/message_service.h"
+#include "records/layer_data.h"
+#include "records/layer_data_collection.h"
 #include "registry/globals.h"
-#include "registry/layer_data.h"
-#include "registry/layer_data_collection.h"
 #include "slider/frm_slider.h"
+#include "support/drawn_features.h"
 #include "timeapply/arc_objects.h"
 #include "timeapply/test_layers.h"
 
@@ -109,14 +110,7 @@ protected:
     }
 
     /// The OBJECTIDs a feature layer draws.
-    static std::vector<int32_t> Drawn(const gis::FeatureLayer& layer) {
-        std::vector<int32_t> ids;
-        const auto& column = layer.FeatureClass()->Data()->ColumnAt(0);
-        for (uint32_t row : *layer.VisibleFeatures()) {
-            ids.push_back(column.Integer(row));
-        }
-        return ids;
-    }
+    static std::vector<int32_t> Drawn(const gis::FeatureLayer& layer) { return testing::Drawn(layer); }
 
     /// The minute numbers a custom layer was told, in order.
     static std::vector<int32_t> Told(const PlacedTimeLayer& layer) {

@@ -45,7 +45,9 @@ public:
         }
         return feature_class;
     }
-    void Add(const std::string& name, std::shared_ptr<gis::ITable> table) { tables_.emplace_back(name, table); }
+    void Add(const std::string& name, std::shared_ptr<gis::ITable> table) {
+        tables_.emplace_back(name, std::move(table));
+    }
 
 private:
     std::string path_;
@@ -55,8 +57,8 @@ private:
 /// A table whose columns a test fills through Data().
 class MemoryTestTable : public virtual gis::ITable {
 public:
-    MemoryTestTable(std::string name, std::shared_ptr<gis::IWorkspace> workspace)
-        : data_(std::make_shared<gis::ColumnTable>(name)), name_(std::move(name)), workspace_(std::move(workspace)) {}
+    MemoryTestTable(std::string name, const std::shared_ptr<gis::IWorkspace>& workspace)
+        : data_(std::make_shared<gis::ColumnTable>(name)), name_(std::move(name)), workspace_(workspace) {}
 
     std::string Name() const override { return name_; }
     gis::DatasetType Type() const override { return gis::DatasetType::Table; }

@@ -3,6 +3,7 @@
 // Test helpers for code that touches files and the environment: a private temporary folder, and environment
 // variables set for one test only, so that no test reads or writes the real user's files.
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace chronova::testing {
 
@@ -62,6 +64,16 @@ private:
     std::string name_;
     std::optional<std::string> old_;
 };
+
+/// The names in a folder, sorted, so a test sees exactly which files an operation left behind.
+inline std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 /// The whole contents of a file, "" when it cannot be read.
 inline std::string ReadContents(const std::filesystem::path& path) {

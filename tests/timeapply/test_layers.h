@@ -12,8 +12,8 @@
 #include "gis/layers/layer.h"
 #include "gis/layers/raster_layer.h"
 #include "platform/conversions.h"
-#include "registry/i_time_layer.h"
-#include "registry/layer_data.h"
+#include "records/i_time_layer.h"
+#include "records/layer_data.h"
 #include "support/memory_data.h"
 
 // Layers and records for the tests of time step discovery and time filters.

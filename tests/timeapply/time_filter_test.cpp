@@ -4,8 +4,9 @@
 #include "gis/symbology/renderers.h"
 #include "platform/debug_output.h"
 #include "platform/locale.h"
+#include "records/layer_data.h"
 #include "registry/globals.h"
-#include "registry/layer_data.h"
+#include "support/drawn_features.h"
 #include "support/error_number.h"
 #include "support/scratch_folder.h"
 #include "timeapply/arc_objects.h"
@@ -17,21 +18,12 @@ namespace {
 
 using platform::Date;
 using platform::Variant;
+using testing::Drawn;
 
 class TimeFilterTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetGlobals(); }
     void TearDown() override { ResetGlobals(); }
-
-    // The rows the layer draws, as OBJECTIDs or IDs (first field).
-    static std::vector<int32_t> Drawn(const gis::FeatureLayer& layer) {
-        std::vector<int32_t> ids;
-        const auto& column = layer.FeatureClass()->Data()->ColumnAt(0);
-        for (uint32_t row : *layer.VisibleFeatures()) {
-            ids.push_back(column.Integer(row));
-        }
-        return ids;
-    }
 
     platform::ScopedLocale us_{"en-US"};
     testing::TimeData data_ = testing::TimeTable({"3/1/2008 0:00", "3/1/2008 6:00", "3/1/2008 6:00", "3/1/2008 12:00"});
@@ -303,7 +295,7 @@ TEST_F(JoinTest, ABadJoinIsReportedAndTheLayerKeepsItsJoin) {
     record.TimeFieldType = 1;
     JoinLayerFeaturesByTimeStep(record, Date::FromParts(2008, 3, 1, 12, 0));
     record.ForeignKeyField = "NO_SUCH_KEY";
-    EXPECT_NE(testing::ErrorNumberOf([&] { JoinLayerFeaturesByTimeStep(record, Date::FromParts(2008, 3, 1)); }), 0);
+    EXPECT_THROW(JoinLayerFeaturesByTimeStep(record, Date::FromParts(2008, 3, 1)), platform::AutomationError);
     EXPECT_EQ(JoinCount(), 1u);
     EXPECT_EQ(StationsDrawn(), (std::vector<int32_t>{1, 3}));
 }

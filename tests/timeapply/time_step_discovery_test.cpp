@@ -9,9 +9,9 @@
 #include "gis/layers/raster_layer.h"
 #include "gis/layers/wms_map_layer.h"
 #include "platform/locale.h"
+#include "records/i_time_layer.h"
+#include "records/layer_data.h"
 #include "registry/globals.h"
-#include "registry/i_time_layer.h"
-#include "registry/layer_data.h"
 #include "support/error_number.h"
 #include "support/memory_data.h"
 #include "support/scratch_folder.h"
@@ -23,7 +23,6 @@ namespace {
 
 using platform::Date;
 using platform::Variant;
-using testing::ErrorNumberOf;
 
 class DiscoveryTest : public ::testing::Test {
 protected:
@@ -66,7 +65,7 @@ TEST_F(DiscoveryTest, AStepListOverridesTheIntervalAndMayHoldDateTimeGroups) {
 
     LayerData more_bands;
     testing::MakeRasterRecord(more_bands, 4, folder_.Path() / "rain.ini", 0, 1, "d");
-    EXPECT_EQ(ErrorNumberOf([&] { RetrieveTimeInfo(&more_bands); }), 9);
+    EXPECT_RAISES(RetrieveTimeInfo(&more_bands), 9);
 }
 
 TEST_F(DiscoveryTest, FeatureFieldTypesDecideTheTimeFieldType) {
@@ -114,7 +113,7 @@ TEST_F(DiscoveryTest, AJoinedLayerTakesItsStepsFromTheJoinTable) {
     EXPECT_EQ(record.TimeFieldType, 1);
     EXPECT_EQ(record.TimeStepsCount(), 3);
     record.JoinTable = "MISSING";
-    EXPECT_NE(ErrorNumberOf([&] { RetrieveTimeInfo(&record); }), 0);
+    EXPECT_THROW(RetrieveTimeInfo(&record), platform::AutomationError);
     record.JoinTable.clear();
     EXPECT_FALSE(RetrieveTimeInfo(&record));
 }
@@ -155,7 +154,7 @@ TEST_F(DiscoveryTest, ACustomLayersLastStepSetsTheType) {
     LayerData none;
     auto empty = std::make_shared<testing::ScriptedTimeLayer>(std::vector<Variant>{});
     testing::MakeCustomRecord(none, empty);
-    EXPECT_EQ(ErrorNumberOf([&] { RetrieveTimeInfo(&none); }), 9);
+    EXPECT_RAISES(RetrieveTimeInfo(&none), 9);
     EXPECT_EQ(empty->asked_positions, std::vector<int32_t>{});
 }
 

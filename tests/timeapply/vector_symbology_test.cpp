@@ -9,8 +9,6 @@
 namespace chronova::ArcObjects {
 namespace {
 
-using testing::ErrorNumberOf;
-
 class VectorSymbologyTest : public ::testing::Test {
 protected:
     void Apply(int32_t classes, double min_value = 0.0, double max_value = 10.0) {
@@ -70,7 +68,7 @@ TEST_F(VectorSymbologyTest, LabelsRoundToFourDecimals) {
 
 TEST_F(VectorSymbologyTest, OneClassIsAnErrorAndLeavesTheRendererAlone) {
     const auto before = layer_->Renderer();
-    EXPECT_EQ(ErrorNumberOf([&] { Apply(1); }), 11);
+    EXPECT_RAISES(Apply(1), 11);
     EXPECT_EQ(layer_->Renderer(), before);
     Apply(0);
     Apply(5, 10.0, 0.0);

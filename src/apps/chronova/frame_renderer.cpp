@@ -7,7 +7,6 @@
 #include "apps/chronova/export/frame_overlay.h"
 #include "gis/map/map.h"
 #include "registry/chronova_data.h"
-#include "slider/frm_slider.h"
 
 namespace chronova::cli {
 
@@ -17,19 +16,14 @@ FrameRenderer::FrameRenderer(std::shared_ptr<gis::Map> map, ChronovaData& regist
 }
 
 int32_t FrameRenderer::FrameCount() const {
-    return registry_.Valid() ? registry_.Slider()->Slider1.Max() + 1 : 0;
+    const AxisState axis = registry_.Axis();
+    return axis.valid ? axis.position_count : 0;
 }
 
 QImage FrameRenderer::Render(int32_t position) {
-    frmSlider& form = *registry_.Slider();
-    if (form.Slider1.Value() == position) {
-        // The control raises no change for its own value, but a new range may have moved its time.
-        form.Slider1_Change();
-    } else {
-        form.Slider1.Value(position);
-    }
+    registry_.GoToPosition(position);
     QImage frame = drawer_.Update(size_);
-    exporting::DrawTimeLabel(frame, form.lblTime[2].Caption());
+    exporting::DrawTimeLabel(frame, registry_.Axis().current_label);
     return frame;
 }
 

@@ -10,8 +10,8 @@
 #include "apps/chronova/time_text.h"
 #include "gis/layers/layer.h"
 #include "platform/automation_error.h"
+#include "records/layer_data.h"
 #include "registry/chronova_data.h"
-#include "registry/layer_data.h"
 
 namespace chronova::cli {
 

@@ -12,11 +12,10 @@
 #include "gis/layers/wms_map_layer.h"
 #include "gis/map/map.h"
 #include "platform/conversions.h"
+#include "records/i_time_layer.h"
+#include "records/layer_data.h"
+#include "records/time_codes.h"
 #include "registry/chronova_data.h"
-#include "registry/globals.h"
-#include "registry/i_time_layer.h"
-#include "registry/layer_data.h"
-#include "slider/frm_slider.h"
 
 namespace chronova::cli {
 
@@ -61,19 +60,24 @@ void AddLayer(const std::shared_ptr<gis::ILayer>& layer, int depth, ChronovaData
     }
 }
 
+// The display mode as the reports name it.
+std::string DisplayName(int16_t display_type) {
+    return display_type == kDisplayUniquePoints ? "unique" : "interval";
+}
+
 } // namespace
 
 std::string TimeFieldTypeName(int16_t type) {
     switch (type) {
-    case 1:
+    case kTimeFieldDate:
         return "date";
-    case 2:
+    case kTimeFieldText:
         return "text";
-    case 3:
+    case kTimeFieldDateTimeGroup:
         return "date-time group";
-    case 4:
+    case kTimeFieldLong:
         return "long integer";
-    case 5:
+    case kTimeFieldDouble:
         return "double";
     default:
         return "none";
@@ -85,16 +89,7 @@ ProjectReport BuildReport(const gis::Map& map, ChronovaData& registry, const Nam
     for (int32_t i = 0; i < map.LayerCount(); ++i) {
         AddLayer(map.Layer(i), 0, registry, name_of, report.layers);
     }
-    frmSlider& form = *registry.Slider();
-    SliderReport& slider = report.slider;
-    slider.valid = registry.Valid();
-    slider.display = g_iDisplayType == 1 ? "unique" : "interval";
-    slider.max = form.Slider1.Max();
-    slider.interval = form.GetInterval();
-    slider.start_label = form.lblTime[0].Caption();
-    slider.finish_label = form.lblTime[1].Caption();
-    slider.current_label = form.lblTime[2].Caption();
-    slider.interval_label = form.Label1[2].Caption();
+    report.slider = registry.Axis();
     return report;
 }
 
@@ -124,18 +119,18 @@ nlohmann::json ToJson(const ProjectReport& report) {
         }
         layers.push_back(std::move(item));
     }
-    const SliderReport& slider = report.slider;
+    const AxisState& slider = report.slider;
     return {{"layers", std::move(layers)},
             {"slider",
              {{"valid", slider.valid},
-              {"display", slider.display},
-              {"max", slider.max},
-              {"positions", slider.max + 1},
+              {"display", DisplayName(slider.display_type)},
+              {"max", slider.max_position},
+              {"positions", slider.max_position + 1},
               {"interval", slider.interval},
               {"start_label", slider.start_label},
               {"finish_label", slider.finish_label},
               {"current_label", slider.current_label},
-              {"interval_label", slider.interval_label}}}};
+              {"interval_label", slider.interval_text}}}};
 }
 
 nlohmann::json ToJson(const std::string& layer, const std::vector<StepReport>& steps) {
@@ -160,13 +155,13 @@ std::string ToText(const ProjectReport& report) {
         }
         out << '\n';
     }
-    const SliderReport& slider = report.slider;
-    out << "Slider: " << (slider.valid ? "" : "not valid, ") << slider.display << " mode, positions 0.." << slider.max
-        << ", interval " << slider.interval << "\n"
+    const AxisState& slider = report.slider;
+    out << "Slider: " << (slider.valid ? "" : "not valid, ") << DisplayName(slider.display_type)
+        << " mode, positions 0.." << slider.max_position << ", interval " << slider.interval << "\n"
         << "  start   " << slider.start_label << "\n"
         << "  finish  " << slider.finish_label << "\n"
         << "  current " << slider.current_label << "\n"
-        << " " << slider.interval_label << '\n';
+        << " " << slider.interval_text << '\n';
     return out.str();
 }
 

@@ -8,6 +8,8 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include "slider/axis_state.h"
+
 namespace chronova {
 class ChronovaData;
 class LayerData;
@@ -37,21 +39,10 @@ struct LayerReport {
     std::optional<TimeReport> time;
 };
 
-/// The slider as the form shows it.
-struct SliderReport {
-    bool valid = false;
-    std::string display; ///< interval or unique
-    int32_t max = 0;
-    int32_t interval = 0;
-    std::string start_label;
-    std::string finish_label;
-    std::string current_label;
-    std::string interval_label;
-};
-
 struct ProjectReport {
     std::vector<LayerReport> layers;
-    SliderReport slider;
+    /// The slider's axis as the registry reports it.
+    AxisState slider;
 };
 
 /// One step of a layer: its 1-based position, its time and the value as the data holds it.

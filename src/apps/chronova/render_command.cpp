@@ -19,8 +19,8 @@
 #include "datetime/mod_date_time.h"
 #include "generator/sample_data.h"
 #include "platform/automation_error.h"
+#include "records/time_codes.h"
 #include "registry/chronova_data.h"
-#include "registry/globals.h"
 
 namespace chronova::cli {
 
@@ -82,8 +82,10 @@ CheckedOptions Check(const RenderOptions& options) {
 
 // The command line's axis options, written through the registry as any automation client would.
 void ApplyAxisOptions(ChronovaData& registry, const RenderOptions& options, const CheckedOptions& checked) {
-    if (options.unique && g_iDisplayType != 1) {
-        g_iDisplayType = 1;
+    DisplayOptions display = registry.Display();
+    if (options.unique && display.display_type != kDisplayUniquePoints) {
+        display.display_type = kDisplayUniquePoints;
+        registry.Display(display);
         registry.Update();
     }
     if (checked.from) {

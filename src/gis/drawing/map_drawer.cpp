@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <exception>
 
-#include "gis/drawing/display.h"
 #include "gis/drawing/feature_drawer.h"
 #include "gis/drawing/painter_display.h"
 #include "gis/drawing/shape_projection.h"
 #include "gis/host_errors.h"
+#include "gis/layers/drawable_layer.h"
 #include "gis/layers/group_layer.h"
 #include "gis/layers/raster_layer.h"
 #include "gis/layers/wms_map_layer.h"
@@ -31,6 +31,7 @@ void CollectLeaves(const std::vector<std::shared_ptr<ILayer>>& top_first, bool d
         }
         if (const auto* composite = dynamic_cast<const ICompositeLayer*>(layer.get())) {
             std::vector<std::shared_ptr<ILayer>> children;
+            children.reserve(static_cast<size_t>(std::max(composite->Count(), 0)));
             for (int32_t i = 0; i < composite->Count(); ++i) {
                 children.push_back(composite->Layer(i));
             }

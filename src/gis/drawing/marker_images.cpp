@@ -102,8 +102,9 @@ QString InstalledFamily(const QString& name) {
 
 } // namespace
 
-MarkerSheet::MarkerSheet(QPainterPath shape, QBrush fill, QPen pen, int period)
-    : shape_(std::move(shape)), fill_(std::move(fill)), pen_(std::move(pen)), period_(period) {
+// Qt's paths and brushes have no move constructor, so they come by reference; a pen moves.
+MarkerSheet::MarkerSheet(const QPainterPath& shape, const QBrush& fill, QPen pen, int period)
+    : shape_(shape), fill_(fill), pen_(std::move(pen)), period_(period) {
     // The farthest corner of the bounds is the farthest any point of the shape can reach under a turn.
     const QRectF bounds = shape_.boundingRect();
     const double dx = std::max(std::abs(bounds.left()), std::abs(bounds.right()));

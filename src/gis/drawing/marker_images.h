@@ -39,7 +39,7 @@ public:
     /// `shape` is in pixels around the anchor at (0, 0); it is filled with `fill` (Qt::NoBrush for none) and
     /// stroked with `pen` (Qt::NoPen for none). `period` is the turn in degrees after which the marker looks the
     /// same: 360, 90, or 0 for a marker that every turn leaves alike.
-    MarkerSheet(QPainterPath shape, QBrush fill, QPen pen, int period);
+    MarkerSheet(const QPainterPath& shape, const QBrush& fill, QPen pen, int period);
 
     /// The image for a rotation in degrees counter-clockwise, to the nearest degree (any value; NaN and
     /// absurdly large angles count as 0).

@@ -3,8 +3,8 @@
 #include <QPainter>
 #include <cstddef>
 
-#include "gis/drawing/display.h"
 #include "gis/drawing/view_transform.h"
+#include "gis/layers/drawable_layer.h"
 
 namespace chronova::gis {
 

@@ -106,7 +106,8 @@ void ActiveViewBase::DelayEvents(bool delay) {
         }
         if (delay_events_) {
             // A handler switched the delay on again: the rest waits, ahead of anything queued since.
-            queued_events_.insert(queued_events_.begin(), std::make_move_iterator(queued.begin() + i),
+            queued_events_.insert(queued_events_.begin(),
+                                  std::make_move_iterator(queued.begin() + static_cast<std::ptrdiff_t>(i)),
                                   std::make_move_iterator(queued.end()));
             return;
         }

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "gis/data/geometry_column.h"
-#include "gis/events.h"
 #include "gis/layers/layer.h"
 #include "gis/map/screen_display.h"
+#include "platform/event.h"
 #include "platform/variant.h"
 
 namespace chronova::gis {
@@ -30,14 +30,15 @@ inline constexpr int32_t kAll = 63;
 /// The notifications of a view that the system follows: changes of its layers, refresh requests and the
 /// document's change of focus map.
 struct ActiveViewEvents {
-    Event<const std::shared_ptr<ILayer>&> ItemAdded;
-    Event<const std::shared_ptr<ILayer>&> ItemDeleted;
+    platform::Event<const std::shared_ptr<ILayer>&> ItemAdded;
+    platform::Event<const std::shared_ptr<ILayer>&> ItemDeleted;
     /// The layer and its new 0-based position.
-    Event<const std::shared_ptr<ILayer>&, int32_t> ItemReordered;
+    platform::Event<const std::shared_ptr<ILayer>&, int32_t> ItemReordered;
     /// The view, the phases, the layer asked for (or none) and the area (none for the whole view).
-    Event<IActiveView&, int32_t, const std::shared_ptr<ILayer>&, const std::optional<Envelope>&> ViewRefreshed;
-    Event<> ContentsChanged;
-    Event<> FocusMapChanged;
+    platform::Event<IActiveView&, int32_t, const std::shared_ptr<ILayer>&, const std::optional<Envelope>&>
+        ViewRefreshed;
+    platform::Event<> ContentsChanged;
+    platform::Event<> FocusMapChanged;
 };
 
 /// What a view must redraw, collected from refresh requests until the drawing code takes it.

@@ -24,6 +24,8 @@ Application::Application(Token, int32_t window_handle)
         [status_bar = status_bar_.get()](const std::string& message) { status_bar->Message(0, message); });
 }
 
+// Held by value, so the extension outlives its Startup whatever the caller's pointer does.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 void Application::AddExtension(std::shared_ptr<IExtension> extension) {
     if (!extension) {
         platform::RaiseError(platform::error::kObjectNotSet, "No extension was given to the application.");
@@ -58,7 +60,7 @@ void Application::OpenDocument(const std::string& path) {
     Replace(std::move(maps), path, document_->Events().OpenDocument);
 }
 
-void Application::Replace(std::vector<std::shared_ptr<Map>> maps, std::string path, Event<>& finished) {
+void Application::Replace(std::vector<std::shared_ptr<Map>> maps, std::string path, platform::Event<>& finished) {
     // Handlers may release the application or replace views; these keep everything used here alive.
     const auto self = shared_from_this();
     const std::shared_ptr<gis::Document> document = document_;

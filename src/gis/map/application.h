@@ -7,11 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "gis/events.h"
 #include "gis/map/dockable_window.h"
 #include "gis/map/document.h"
 #include "gis/map/extension.h"
 #include "gis/map/status_bar.h"
+#include "platform/event.h"
 #include "platform/variant.h"
 
 namespace chronova::gis {
@@ -58,7 +58,7 @@ public:
     void Shutdown();
 
 private:
-    void Replace(std::vector<std::shared_ptr<Map>> maps, std::string path, Event<>& finished);
+    void Replace(std::vector<std::shared_ptr<Map>> maps, std::string path, platform::Event<>& finished);
 
     int32_t window_handle_;
     std::shared_ptr<gis::Document> document_;
@@ -68,7 +68,7 @@ private:
     Loader loader_;
     bool shut_down_ = false;
     // Declared last so it ends before the status bar it writes to.
-    Connection host_errors_;
+    platform::ScopedConnection host_errors_;
 };
 
 } // namespace chronova::gis

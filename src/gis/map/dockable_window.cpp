@@ -33,8 +33,9 @@ platform::ObjectRef DockableWindow::UserData() const {
     return object != nullptr ? *object : nullptr;
 }
 
-std::shared_ptr<DockableWindow>
-DockableWindowManager::AddDockableWindow(std::shared_ptr<IDockableWindowDef> definition) {
+// Held by value, so the definition outlives its OnCreate whatever the caller's pointer does.
+std::shared_ptr<DockableWindow> DockableWindowManager::AddDockableWindow(
+    std::shared_ptr<IDockableWindowDef> definition) { // NOLINT(performance-unnecessary-value-param)
     if (!definition) {
         platform::RaiseError(platform::error::kObjectNotSet, "No dockable window definition was given.");
     }

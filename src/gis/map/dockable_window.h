@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "gis/events.h"
 #include "gis/uid.h"
+#include "platform/event.h"
 #include "platform/variant.h"
 
 namespace chronova::gis {
@@ -36,7 +36,7 @@ public:
     DockableWindow(UID id, std::shared_ptr<IDockableWindowDef> definition);
 
     /// The window's new visibility.
-    Event<bool> VisibilityChanged;
+    platform::Event<bool> VisibilityChanged;
 
     const UID& ID() const noexcept { return id_; }
     std::string Caption() const;

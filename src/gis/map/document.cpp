@@ -12,6 +12,8 @@ Document::Document()
     focus_map_ = maps_.front();
 }
 
+// Held by value, so the map outlives the events below whatever the caller's pointer does.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 void Document::AddMap(std::shared_ptr<Map> map) {
     if (!map) {
         platform::RaiseError(platform::error::kObjectNotSet, "No map was given to the document.");
@@ -36,7 +38,8 @@ void Document::DeleteMap(const std::shared_ptr<Map>& map) {
     if (!map || found == maps_.end()) {
         platform::RaiseError(platform::error::kInvalidProcedureCall, "The map is not in the document.");
     }
-    const std::shared_ptr<Map> deleted = map;
+    // The caller's pointer may be the element erased below; hold the map here.
+    const std::shared_ptr<Map> deleted = map; // NOLINT(performance-unnecessary-copy-initialization)
     maps_.erase(found);
     const std::weak_ptr<int> alive = life_;
     if (deleted == focus_map_) {

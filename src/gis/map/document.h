@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "gis/events.h"
 #include "gis/map/command_bars.h"
 #include "gis/map/map.h"
 #include "gis/map/page_layout.h"
+#include "platform/event.h"
 #include "platform/variant.h"
 
 namespace chronova::gis {
@@ -16,11 +16,11 @@ namespace chronova::gis {
 /// The notifications of a document. The application fires the first three when it replaces the document's
 /// contents; MapsChanged follows every change of the list of maps.
 struct DocumentEvents {
-    Event<> NewDocument;
-    Event<> OpenDocument;
+    platform::Event<> NewDocument;
+    platform::Event<> OpenDocument;
     /// Fired while the closing document still has its maps.
-    Event<> CloseDocument;
-    Event<> MapsChanged;
+    platform::Event<> CloseDocument;
+    platform::Event<> MapsChanged;
 };
 
 /// The open map document: its maps with the focus map, the page layout, which view is active, the table of

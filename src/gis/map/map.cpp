@@ -61,6 +61,8 @@ void Map::CheckNewLayer(const std::shared_ptr<ILayer>& layer) const {
     }
 }
 
+// Held by value, so the layer outlives the events below whatever the caller's pointer does.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 void Map::InsertLayer(std::shared_ptr<ILayer> layer, int32_t index) {
     CheckNewLayer(layer);
     if (index < 0 || index > LayerCount()) {
@@ -79,7 +81,7 @@ void Map::DeleteLayer(const std::shared_ptr<ILayer>& layer) {
         return;
     }
     // The caller's pointer may be an element of a list that changes below; hold the layer here.
-    const std::shared_ptr<ILayer> deleted = layer;
+    const std::shared_ptr<ILayer> deleted = layer; // NOLINT(performance-unnecessary-copy-initialization)
     const auto top = std::find(layers_.begin(), layers_.end(), deleted);
     if (top != layers_.end()) {
         layers_.erase(top);
@@ -102,7 +104,8 @@ void Map::MoveLayer(const std::shared_ptr<ILayer>& layer, int32_t index) {
     if (index < 0 || index >= LayerCount()) {
         platform::RaiseError(platform::error::kSubscriptOutOfRange);
     }
-    const std::shared_ptr<ILayer> moved = layer;
+    // The caller's pointer may be the element erased below; hold the layer here.
+    const std::shared_ptr<ILayer> moved = layer; // NOLINT(performance-unnecessary-copy-initialization)
     layers_.erase(found);
     layers_.insert(layers_.begin() + index, moved);
     Emit([this, moved, index] { Events().ItemReordered.Fire(moved, index); });

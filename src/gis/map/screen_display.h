@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "gis/events.h"
+#include "platform/event.h"
 #include "platform/variant.h"
 
 namespace chronova::gis {
@@ -11,8 +11,8 @@ namespace chronova::gis {
 /// others can follow the drawing; UpdateWindow requests are counted for the drawing code to act on.
 class ScreenDisplay : public virtual platform::IUnknown {
 public:
-    Event<> DrawingStarted;
-    Event<> DrawingFinished;
+    platform::Event<> DrawingStarted;
+    platform::Event<> DrawingFinished;
 
     /// Marks the start of a drawing pass and fires DrawingStarted.
     void FireDrawingStarted() {

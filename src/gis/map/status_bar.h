@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "gis/events.h"
+#include "platform/event.h"
 #include "platform/variant.h"
 
 namespace chronova::gis {
@@ -13,7 +13,7 @@ namespace chronova::gis {
 class StatusBar : public virtual platform::IUnknown {
 public:
     /// The pane and its new text; the desktop window shows it.
-    Event<int32_t, const std::string&> MessageChanged;
+    platform::Event<int32_t, const std::string&> MessageChanged;
 
     /// The pane's text, "" when nothing was written. Raises 9 for a negative pane.
     std::string Message(int32_t pane) const;

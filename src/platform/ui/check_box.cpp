@@ -16,7 +16,7 @@ void CheckBox::Value(int32_t value) {
 }
 
 void CheckBox::UserClick() {
-    if (enabled_ && visible_) {
+    if (Enabled() && Visible()) {
         Value(value_ == kChecked ? kUnchecked : kChecked);
     }
 }

@@ -1,15 +1,14 @@
 #pragma once
 
-#include "platform/ui/ui_event.h"
+#include "platform/event.h"
+#include "platform/ui/control.h"
 
 #include <cstdint>
-#include <string>
-#include <string_view>
 
 namespace chronova::platform::ui {
 
 /// A headless check box with the classic three states.
-class CheckBox {
+class CheckBox : public CaptionedControl {
 public:
     static constexpr int32_t kUnchecked = 0;
     static constexpr int32_t kChecked = 1;
@@ -28,21 +27,11 @@ public:
     /// unchecked).
     void UserClick();
 
-    const std::string& Caption() const noexcept { return caption_; }
-    void Caption(std::string_view value) { caption_ = value; }
-    bool Enabled() const noexcept { return enabled_; }
-    void Enabled(bool value) noexcept { enabled_ = value; }
-    bool Visible() const noexcept { return visible_; }
-    void Visible(bool value) noexcept { visible_ = value; }
-
     /// Raised after Value changed.
     Event<> Click;
 
 private:
     int32_t value_ = kUnchecked;
-    std::string caption_;
-    bool enabled_ = true;
-    bool visible_ = true;
 };
 
 } // namespace chronova::platform::ui

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/ui/ui_event.h"
+#include "platform/event.h"
+#include "platform/ui/control.h"
 
 #include <cstdint>
 #include <string>
@@ -11,7 +12,7 @@ namespace chronova::platform::ui {
 
 /// A headless drop-down combo box: a list of texts, each with a number the form keeps with it (ItemData),
 /// and the selected entry.
-class ComboBox {
+class ComboBox : public Control {
 public:
     ComboBox() = default;
     ComboBox(const ComboBox&) = delete;
@@ -41,11 +42,6 @@ public:
     //! Shows a text; the first entry with exactly that text becomes selected (raising Click), or none.
     void Text(std::string_view value);
 
-    bool Enabled() const noexcept { return enabled_; }
-    void Enabled(bool value) noexcept { enabled_ = value; }
-    bool Visible() const noexcept { return visible_; }
-    void Visible(bool value) noexcept { visible_ = value; }
-
     /// Raised after the selected entry changed.
     Event<> Click;
 
@@ -59,8 +55,6 @@ private:
     std::vector<Item> items_;
     int32_t list_index_ = -1;
     std::string text_;
-    bool enabled_ = true;
-    bool visible_ = true;
 };
 
 } // namespace chronova::platform::ui

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/ui/ui_event.h"
+#include "platform/event.h"
+#include "platform/ui/control.h"
 
 #include <cstdint>
 #include <string>
@@ -10,7 +11,7 @@
 namespace chronova::platform::ui {
 
 /// A headless multi-select list box: entries with ItemData, a selected flag per entry and the current entry.
-class ListBox {
+class ListBox : public Control {
 public:
     ListBox() = default;
     ListBox(const ListBox&) = delete;
@@ -43,11 +44,6 @@ public:
     //! -1..ListCount-1.
     void ListIndex(int32_t index);
 
-    bool Enabled() const noexcept { return enabled_; }
-    void Enabled(bool value) noexcept { enabled_ = value; }
-    bool Visible() const noexcept { return visible_; }
-    void Visible(bool value) noexcept { visible_ = value; }
-
     /// Raised after the selection or the current entry changed.
     Event<> Click;
 
@@ -61,8 +57,6 @@ private:
 
     std::vector<Item> items_;
     int32_t list_index_ = -1;
-    bool enabled_ = true;
-    bool visible_ = true;
 };
 
 } // namespace chronova::platform::ui

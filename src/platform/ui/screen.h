@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/ui/ui_event.h"
+#include "platform/event.h"
 
 namespace chronova::platform::ui {
 

@@ -88,7 +88,7 @@ int32_t Slider::GetNumTicks() const noexcept {
 }
 
 void Slider::UserDrag(int32_t value) {
-    if (!enabled_) {
+    if (!Enabled()) {
         return;
     }
     if (!dragging_) {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/ui/ui_event.h"
+#include "platform/event.h"
+#include "platform/ui/control.h"
 
 #include <cstdint>
 
@@ -8,8 +9,8 @@ namespace chronova::platform::ui {
 
 /// A headless slider control. Value always lies between Min and Max; changing it from code raises Change at
 /// once, as a user change would, while a drag by the user raises Scroll for each move and a single Change when
-/// the thumb is let go.
-class Slider {
+/// the thumb is let go. A disabled slider ignores the user but still follows changes made in code.
+class Slider : public Control {
 public:
     Slider() = default;
     Slider(const Slider&) = delete;
@@ -46,12 +47,6 @@ public:
     //! Length of the selected band; error 380 when negative.
     void SelLength(int32_t value);
 
-    bool Enabled() const noexcept { return enabled_; }
-    //! A disabled slider ignores the user but still follows changes made in code.
-    void Enabled(bool value) noexcept { enabled_ = value; }
-    bool Visible() const noexcept { return visible_; }
-    void Visible(bool value) noexcept { visible_ = value; }
-
     /// The number of tick marks drawn, both ends included.
     int32_t GetNumTicks() const noexcept;
 
@@ -81,8 +76,6 @@ private:
     bool select_range_ = false;
     int32_t sel_start_ = 0;
     int32_t sel_length_ = 0;
-    bool enabled_ = true;
-    bool visible_ = true;
     bool dragging_ = false;
     int32_t reported_value_ = 0; // the value Change last told listeners about
 };

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/ui/ui_event.h"
+#include "platform/event.h"
+#include "platform/ui/control.h"
 
 #include <string>
 #include <string_view>
@@ -8,7 +9,7 @@
 namespace chronova::platform::ui {
 
 /// A headless single-line text box.
-class TextBox {
+class TextBox : public Control {
 public:
     TextBox() = default;
     TextBox(const TextBox&) = delete;
@@ -26,7 +27,7 @@ public:
 
     /// The user types a new text: ignored while the box is disabled or locked.
     void UserType(std::string_view value) {
-        if (enabled_ && !locked_) {
+        if (Enabled() && !locked_) {
             Text(value);
         }
     }
@@ -34,19 +35,12 @@ public:
     bool Locked() const noexcept { return locked_; }
     //! A locked box shows its text but the user cannot edit it.
     void Locked(bool value) noexcept { locked_ = value; }
-    bool Enabled() const noexcept { return enabled_; }
-    void Enabled(bool value) noexcept { enabled_ = value; }
-    bool Visible() const noexcept { return visible_; }
-    void Visible(bool value) noexcept { visible_ = value; }
-
     /// Raised after the text changed.
     Event<> Change;
 
 private:
     std::string text_;
     bool locked_ = false;
-    bool enabled_ = true;
-    bool visible_ = true;
 };
 
 } // namespace chronova::platform::ui

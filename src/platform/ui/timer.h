@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ui/ui_event.h"
+#include "platform/event.h"
 
 #include <cstdint>
 

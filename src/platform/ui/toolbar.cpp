@@ -36,7 +36,7 @@ Toolbar::Button& Toolbar::Buttons(std::string_view key) {
 
 void Toolbar::Press(std::string_view key) {
     const Button& button = Buttons(key);
-    if (enabled_ && visible_ && button.enabled && button.visible) {
+    if (Enabled() && Visible() && button.enabled && button.visible) {
         // The key is copied: a handler may remove or rename buttons while it runs.
         const std::string pressed = button.key;
         ButtonClick.Fire(pressed);

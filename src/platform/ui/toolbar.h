@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/ui/ui_event.h"
+#include "platform/event.h"
+#include "platform/ui/control.h"
 
 #include <deque>
 #include <string>
@@ -10,7 +11,7 @@ namespace chronova::platform::ui {
 
 /// A headless toolbar: buttons found by key, each enabled or not and pressed or not (for check-style
 /// buttons such as play/pause).
-class Toolbar {
+class Toolbar : public Control {
 public:
     /// One toolbar button.
     struct Button {
@@ -33,12 +34,6 @@ public:
     bool Contains(std::string_view key) const noexcept;
     int32_t Count() const noexcept { return static_cast<int32_t>(buttons_.size()); }
 
-    bool Enabled() const noexcept { return enabled_; }
-    //! A disabled toolbar ignores every press.
-    void Enabled(bool value) noexcept { enabled_ = value; }
-    bool Visible() const noexcept { return visible_; }
-    void Visible(bool value) noexcept { visible_ = value; }
-
     /// The user presses a button: raises ButtonClick with its key when the toolbar and the button are enabled
     /// and visible. Error 9 for an unknown key.
     void Press(std::string_view key);
@@ -48,8 +43,6 @@ public:
 
 private:
     std::deque<Button> buttons_; // few buttons, searched by key; a deque keeps references from Add valid
-    bool enabled_ = true;
-    bool visible_ = true;
 };
 
 } // namespace chronova::platform::ui

@@ -205,7 +205,7 @@ TreeNodePtr TreeNodes::Item(int32_t index) const {
     return tree_.all_[static_cast<size_t>(index - 1)];
 }
 
-TreeNodePtr TreeNodes::Find(std::string_view key) const noexcept {
+TreeNodePtr TreeNodes::Find(std::string_view key) const {
     if (key.empty()) {
         return nullptr;
     }
@@ -229,10 +229,11 @@ void TreeView::SelectedItem(const TreeNodePtr& node) {
 
 void TreeView::UserClick(const TreeNodePtr& node) {
     TreeNode* target = Resolve(node);
-    if (!enabled_ || !visible_) {
+    if (!Enabled() || !Visible()) {
         return;
     }
-    const TreeNodePtr keep = node;
+    // A handler may remove the node and drop the caller's reference; this copy keeps it alive until the end.
+    const TreeNodePtr keep = node; // NOLINT(performance-unnecessary-copy-initialization)
     Select(target);
     // The tree may be gone or the node removed by a handler of the selection change.
     if (keep->tree_ != nullptr) {
@@ -242,10 +243,11 @@ void TreeView::UserClick(const TreeNodePtr& node) {
 
 void TreeView::UserCheck(const TreeNodePtr& node) {
     Resolve(node);
-    if (!enabled_ || !visible_ || !checkboxes_) {
+    if (!Enabled() || !Visible() || !checkboxes_) {
         return;
     }
-    const TreeNodePtr keep = node;
+    // A handler may remove the node and drop the caller's reference; this copy keeps it alive until the end.
+    const TreeNodePtr keep = node; // NOLINT(performance-unnecessary-copy-initialization)
     keep->Checked(!keep->checked_);
     if (keep->tree_ != nullptr) {
         keep->tree_->NodeCheck.Fire(keep);
@@ -254,10 +256,11 @@ void TreeView::UserCheck(const TreeNodePtr& node) {
 
 void TreeView::UserExpand(const TreeNodePtr& node, bool expanded) {
     Resolve(node);
-    if (!enabled_ || !visible_) {
+    if (!Enabled() || !Visible()) {
         return;
     }
-    const TreeNodePtr keep = node;
+    // A handler may remove the node and drop the caller's reference; this copy keeps it alive until the end.
+    const TreeNodePtr keep = node; // NOLINT(performance-unnecessary-copy-initialization)
     keep->Expanded(expanded);
 }
 
@@ -357,7 +360,8 @@ TreeNodePtr TreeView::AddNode(TreeNode* relative, TreeRelationship relationship,
     return node;
 }
 
-void TreeView::RemoveNode(TreeNodePtr node) {
+// By value: the caller's handle may be one the removal itself releases.
+void TreeView::RemoveNode(TreeNodePtr node) { // NOLINT(performance-unnecessary-value-param)
     TreeNode* root = Resolve(node);
     std::vector<TreeNode*> doomed{root};
     for (size_t i = 0; i < doomed.size(); ++i) {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/ui/ui_event.h"
+#include "platform/event.h"
+#include "platform/ui/control.h"
 
 #include <cstdint>
 #include <memory>
@@ -139,7 +140,7 @@ public:
     /// The node at a 1-based index in the order nodes were added; error 9 outside 1..Count.
     TreeNodePtr Item(int32_t index) const;
     /// The node with the key, or null: for code that asks whether a node exists.
-    TreeNodePtr Find(std::string_view key) const noexcept;
+    TreeNodePtr Find(std::string_view key) const;
 
 private:
     TreeView& tree_;
@@ -149,7 +150,7 @@ private:
 /// raises no NodeCheck or NodeClick, exactly as the classic control behaves; only the user's actions
 /// (UserCheck, UserClick) raise them. Expanding or collapsing raises Expand or Collapse either way.
 /// Handlers may add, remove or clear nodes, or destroy the tree, while a notification runs.
-class TreeView {
+class TreeView : public Control {
 public:
     TreeView() = default;
     TreeView(const TreeView&) = delete;
@@ -169,11 +170,6 @@ public:
     bool Checkboxes() const noexcept { return checkboxes_; }
     //! Shows a check box on every node; without them the user cannot check nodes.
     void Checkboxes(bool value) noexcept { checkboxes_ = value; }
-    bool Enabled() const noexcept { return enabled_; }
-    //! A disabled tree ignores the user but still follows changes made in code.
-    void Enabled(bool value) noexcept { enabled_ = value; }
-    bool Visible() const noexcept { return visible_; }
-    void Visible(bool value) noexcept { visible_ = value; }
 
     /// Repaints the tree: raises Changed so that a binding redraws every node.
     void Refresh() { Changed.Fire(); }
@@ -221,8 +217,6 @@ private:
     TreeNode* last_root_ = nullptr;
     TreeNode* selected_ = nullptr;
     bool checkboxes_ = false;
-    bool enabled_ = true;
-    bool visible_ = true;
 };
 
 } // namespace chronova::platform::ui

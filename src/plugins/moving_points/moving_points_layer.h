@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "gis/data/row_ids.h"
-#include "gis/drawing/display.h"
+#include "gis/layers/drawable_layer.h"
 #include "gis/layers/layer.h"
 #include "gis/symbology/symbols.h"
-#include "registry/i_time_layer.h"
+#include "records/i_time_layer.h"
 
 namespace chronova::plugins {
 

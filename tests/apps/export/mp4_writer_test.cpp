@@ -16,7 +16,7 @@ namespace chronova::cli::exporting {
 namespace {
 
 using platform::error::kPathFileAccess;
-using testing::ErrorNumberOf;
+using testing::ErrorOf;
 using testing::FolderEntries;
 using testing::MapLikeFrame;
 using testing::ReadContents;
@@ -79,38 +79,34 @@ TEST(Mp4WriterTest, ReportsWhatWentWrongAndLeavesNothing) {
     {
         const ScopedEnvironment path("PATH", scratch.Path().string());
         EXPECT_FALSE(FfmpegAvailable());
-        EXPECT_EQ(ErrorNumberOf([&] { Mp4Writer writer(scratch / "a.mp4", 8, 8, 4); }), platform::error::kFileNotFound);
+        EXPECT_RAISES(Mp4Writer writer(scratch / "a.mp4", 8, 8, 4), platform::error::kFileNotFound);
     }
     {
         const FakeFfmpeg ffmpeg("cat > /dev/null\necho \"Unknown encoder 'libx264'\" >&2\nexit 1");
         Mp4Writer writer(scratch / "a.mp4", 16, 16, 4);
         writer.Add(MapLikeFrame(16, 16, 0));
-        try {
-            writer.Finish();
-            FAIL() << "no error";
-        } catch (const platform::AutomationError& e) {
-            EXPECT_EQ(e.Number(), kPathFileAccess);
-            EXPECT_NE(e.Description().find("Unknown encoder 'libx264'"), std::string::npos) << e.Description();
-            EXPECT_NE(e.Description().find((scratch / "a.mp4").string()), std::string::npos) << e.Description();
-        }
+        const platform::AutomationError error = ErrorOf([&] { writer.Finish(); });
+        EXPECT_EQ(error.Number(), kPathFileAccess);
+        EXPECT_NE(error.Description().find("Unknown encoder 'libx264'"), std::string::npos) << error.Description();
+        EXPECT_NE(error.Description().find((scratch / "a.mp4").string()), std::string::npos) << error.Description();
     }
     {
         // Frames larger than a pipe holds meet a closed pipe: an error, not the end of the process.
         const FakeFfmpeg ffmpeg("exit 1");
         Mp4Writer writer(scratch / "b.mp4", 400, 300, 4);
-        EXPECT_EQ(ErrorNumberOf([&] {
-                      for (int i = 0; i < 10; ++i) {
-                          writer.Add(MapLikeFrame(400, 300, i));
-                      }
-                  }),
-                  kPathFileAccess);
-        EXPECT_EQ(ErrorNumberOf([&] { writer.Finish(); }), kPathFileAccess);
+        const auto add_frames = [&] {
+            for (int i = 0; i < 10; ++i) {
+                writer.Add(MapLikeFrame(400, 300, i));
+            }
+        };
+        EXPECT_RAISES(add_frames(), kPathFileAccess);
+        EXPECT_RAISES(writer.Finish(), kPathFileAccess);
     }
     {
         const FakeFfmpeg ffmpeg("cat > /dev/null");
         Mp4Writer writer(scratch / "c.mp4", 16, 16, 4);
         writer.Add(MapLikeFrame(16, 16, 0));
-        EXPECT_EQ(ErrorNumberOf([&] { writer.Add(MapLikeFrame(8, 16, 0)); }), platform::error::kInvalidProcedureCall);
+        EXPECT_RAISES(writer.Add(MapLikeFrame(8, 16, 0)), platform::error::kInvalidProcedureCall);
     } // dropped without Finish
     EXPECT_TRUE(FolderEntries(scratch.Path()).empty());
 }

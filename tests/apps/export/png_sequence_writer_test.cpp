@@ -20,7 +20,6 @@ namespace {
 
 using platform::error::kInvalidProcedureCall;
 using platform::error::kPathFileAccess;
-using testing::ErrorNumberOf;
 using testing::FolderEntries;
 using testing::MapLikeFrame;
 using testing::ScratchFolder;
@@ -50,9 +49,9 @@ TEST(PngEncoderTest, PixelsSurviveInEveryFormatAndLevel) {
         ExpectRoundTrip(translucent, level, 6);
         ExpectRoundTrip(translucent.convertToFormat(QImage::Format_RGBA8888), level, 6);
     }
-    EXPECT_EQ(ErrorNumberOf([] { EncodePng(QImage()); }), kInvalidProcedureCall);
-    EXPECT_EQ(ErrorNumberOf([&] { EncodePng(map, -1); }), kInvalidProcedureCall);
-    EXPECT_EQ(ErrorNumberOf([&] { EncodePng(map, 10); }), kInvalidProcedureCall);
+    EXPECT_RAISES(EncodePng(QImage()), kInvalidProcedureCall);
+    EXPECT_RAISES(EncodePng(map, -1), kInvalidProcedureCall);
+    EXPECT_RAISES(EncodePng(map, 10), kInvalidProcedureCall);
 }
 
 // Frames added out of order, more of them than the queue holds, each land whole in the file of their position.
@@ -94,34 +93,30 @@ TEST(PngSequenceWriterTest, AWriteFailingHalfWayLeavesNoPartialFile) {
         const testing::ScopedFileSizeLimit limit(4096);
         writer.Add(0, MapLikeFrame(16, 16, 0)); // small enough to be written
         writer.Add(1, testing::NoiseFrame(200, 200));
-        try {
-            writer.Finish();
-            ADD_FAILURE() << "no error";
-        } catch (const platform::AutomationError& e) {
-            EXPECT_EQ(e.Number(), kPathFileAccess);
-            EXPECT_NE(e.Description().find((scratch / "frame_00001.png").string()), std::string::npos)
-                << e.Description();
-        }
+        const platform::AutomationError error = testing::ErrorOf([&] { writer.Finish(); });
+        EXPECT_EQ(error.Number(), kPathFileAccess);
+        EXPECT_NE(error.Description().find((scratch / "frame_00001.png").string()), std::string::npos)
+            << error.Description();
     }
     EXPECT_EQ(FolderEntries(scratch.Path()), std::set<std::string>{"frame_00000.png"});
-    EXPECT_NE(ErrorNumberOf([&] { writer.Add(2, MapLikeFrame(16, 16, 2)); }), 0); // the sequence takes no more
+    EXPECT_THROW(writer.Add(2, MapLikeFrame(16, 16, 2)), platform::AutomationError); // the sequence takes no more
 }
 
 TEST(PngSequenceWriterTest, RefusesBadFramesAndFoldersItCannotMake) {
     ScratchFolder scratch;
     {
         PngSequenceWriter writer(scratch.Path(), 1);
-        EXPECT_EQ(ErrorNumberOf([&] { writer.Add(-1, MapLikeFrame(8, 8, 0)); }), kInvalidProcedureCall);
-        EXPECT_EQ(ErrorNumberOf([&] { writer.Add(0, QImage()); }), kInvalidProcedureCall);
+        EXPECT_RAISES(writer.Add(-1, MapLikeFrame(8, 8, 0)), kInvalidProcedureCall);
+        EXPECT_RAISES(writer.Add(0, QImage()), kInvalidProcedureCall);
         writer.Finish();
         writer.Finish();
-        EXPECT_EQ(ErrorNumberOf([&] { writer.Add(0, MapLikeFrame(8, 8, 0)); }), kInvalidProcedureCall);
+        EXPECT_RAISES(writer.Add(0, MapLikeFrame(8, 8, 0)), kInvalidProcedureCall);
         EXPECT_TRUE(FolderEntries(scratch.Path()).empty());
     }
     std::ofstream(scratch / "a file") << "in the way";
-    EXPECT_EQ(ErrorNumberOf([&] { PngSequenceWriter blocked(scratch / "a file"); }), kPathFileAccess);
-    EXPECT_EQ(ErrorNumberOf([&] { PngSequenceWriter blocked(scratch / "a file" / "frames"); }), kPathFileAccess);
-    EXPECT_EQ(ErrorNumberOf([&] { PngSequenceWriter bad_level(scratch / "x", 1, 10); }), kInvalidProcedureCall);
+    EXPECT_RAISES(PngSequenceWriter blocked(scratch / "a file"), kPathFileAccess);
+    EXPECT_RAISES(PngSequenceWriter blocked(scratch / "a file" / "frames"), kPathFileAccess);
+    EXPECT_RAISES(PngSequenceWriter bad_level(scratch / "x", 1, 10), kInvalidProcedureCall);
 }
 
 } // namespace

@@ -13,21 +13,12 @@ namespace chronova::sample_data {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FolderNames;
 using testing::ReadContents;
 using testing::ScratchFolder;
 
 void Write(const fs::path& file, const std::string& text) {
     std::ofstream(file, std::ios::binary) << text;
-}
-
-// The names in a folder, sorted.
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // The id of a process that has ended and been reaped.
@@ -48,7 +39,7 @@ TEST(PartialOutputTest, TheTargetAppearsOnlyWhenPublished) {
         EXPECT_EQ(output.Path().parent_path(), folder.Path());
         Write(output.Path(), "half");
     }
-    EXPECT_TRUE(Names(folder.Path()).empty()) << "an unpublished output must go";
+    EXPECT_TRUE(FolderNames(folder.Path()).empty()) << "an unpublished output must go";
 
     Write(folder / "rain.tif", "old");
     {
@@ -56,7 +47,7 @@ TEST(PartialOutputTest, TheTargetAppearsOnlyWhenPublished) {
         Write(output.Path(), "new");
         output.Publish();
     }
-    EXPECT_EQ(Names(folder.Path()), std::vector<std::string>{"rain.tif"});
+    EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::string>{"rain.tif"});
     EXPECT_EQ(ReadContents(folder / "rain.tif"), "new");
 }
 
@@ -70,7 +61,7 @@ TEST(PartialOutputTest, AFolderGivesWayToOneAnotherRunPublishedFirst) {
         Write(output.Path() / "a.shp", "second");
         output.Publish();
     }
-    EXPECT_EQ(Names(folder.Path()), std::vector<std::string>{"ships"});
+    EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::string>{"ships"});
     EXPECT_EQ(ReadContents(folder / "ships" / "a.shp"), "first");
 }
 
@@ -87,7 +78,7 @@ TEST(PartialOutputTest, OnlyPartialsOfEndedProcessesAreRemoved) {
     Write(folder / ("ships.partial-" + ended + "-1") / "ship_tracks.shp", "x");
 
     RemoveAbandonedPartials(folder.Path());
-    EXPECT_EQ(Names(folder.Path()),
+    EXPECT_EQ(FolderNames(folder.Path()),
               (std::vector<std::string>{"buoys.csv", "notes.partial-x.txt", "rain.partial-" + running + "-3.tif"}));
 }
 

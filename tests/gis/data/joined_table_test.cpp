@@ -11,7 +11,6 @@
 namespace chronova::gis {
 namespace {
 
-using testing::ErrorNumberOf;
 using testing::MemoryTestFeatureClass;
 
 // Feature class "Tracks": FID 0..5 and NAME "f0".."f5", one point per feature.
@@ -185,11 +184,11 @@ TEST(JoinedTableTest, KeysCompareByValueAcrossTypes) {
 
 TEST(JoinedTableTest, MissingTablesAndKeysRaise) {
     const auto tracks = Tracks();
-    EXPECT_EQ(ErrorNumberOf([&] { Join(tracks, "NOPE", Times()); }), 5);
+    EXPECT_RAISES(Join(tracks, "NOPE", Times()), 5);
     auto no_key = std::make_shared<MemoryTable>(std::make_shared<ColumnTable>("NoKey"));
-    EXPECT_EQ(ErrorNumberOf([&] { Join(tracks, "FID", no_key); }), 5);
-    EXPECT_EQ(ErrorNumberOf([&] { Join(nullptr, "FID", Times()); }), 91);
-    EXPECT_EQ(ErrorNumberOf([&] { JoinedTable(nullptr, JoinType::InnerJoin); }), 91);
+    EXPECT_RAISES(Join(tracks, "FID", no_key), 5);
+    EXPECT_RAISES(Join(nullptr, "FID", Times()), 91);
+    EXPECT_RAISES(JoinedTable(nullptr, JoinType::InnerJoin), 91);
 }
 
 } // namespace

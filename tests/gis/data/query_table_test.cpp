@@ -10,7 +10,6 @@
 namespace chronova::gis {
 namespace {
 
-using testing::ErrorNumberOf;
 using testing::MemoryTestTable;
 using testing::MemoryWorkspace;
 
@@ -76,18 +75,18 @@ TEST(QueryTableTest, StarOrNoFieldsKeepAllAndAnEmptyClauseKeepsAllRows) {
 
 TEST(QueryTableTest, UnknownTablesFieldsAndBadClausesRaise) {
     const auto workspace = TimesWorkspace();
-    const auto error_of = [&](QueryDef query, std::string_view key = {}) {
-        return ErrorNumberOf([&] { OpenQueryTable(*workspace, query, key, "Q"); });
+    const auto open = [&](const QueryDef& query, std::string_view key = {}) {
+        OpenQueryTable(*workspace, query, key, "Q");
     };
-    EXPECT_EQ(error_of({"TIME", "Nope", ""}), 5); // the workspace's own error
-    EXPECT_EQ(error_of({"TIME", "", ""}), error::kInvalidSqlStatement);
-    EXPECT_EQ(error_of({"TIME", "Times, Other", ""}), error::kInvalidSqlStatement);
-    EXPECT_EQ(error_of({"TIME,NOPE", "Times", ""}), error::kInvalidSqlStatement);
-    EXPECT_EQ(error_of({"TIME,", "Times", ""}), error::kInvalidSqlStatement);
-    EXPECT_EQ(error_of({"TIME", "Times", "TIME = "}), error::kInvalidSqlStatement);
-    EXPECT_EQ(error_of({"TIME", "Times", "NOPE = 1"}), error::kInvalidSqlStatement);
-    EXPECT_EQ(error_of({"TIME", "Times", ""}, "NOPE"), 5); // the key must be a field of the table
-    EXPECT_EQ(error_of({"TIME,OBJECTID", "Times", ""}, "objectid"), 0);
+    EXPECT_RAISES(open({"TIME", "Nope", ""}), 5); // the workspace's own error
+    EXPECT_RAISES(open({"TIME", "", ""}), error::kInvalidSqlStatement);
+    EXPECT_RAISES(open({"TIME", "Times, Other", ""}), error::kInvalidSqlStatement);
+    EXPECT_RAISES(open({"TIME,NOPE", "Times", ""}), error::kInvalidSqlStatement);
+    EXPECT_RAISES(open({"TIME,", "Times", ""}), error::kInvalidSqlStatement);
+    EXPECT_RAISES(open({"TIME", "Times", "TIME = "}), error::kInvalidSqlStatement);
+    EXPECT_RAISES(open({"TIME", "Times", "NOPE = 1"}), error::kInvalidSqlStatement);
+    EXPECT_RAISES(open({"TIME", "Times", ""}, "NOPE"), 5); // the key must be a field of the table
+    EXPECT_NO_THROW(open({"TIME,OBJECTID", "Times", ""}, "objectid"));
     // A key the sub-fields leave out is kept anyway, first, because it identifies the rows.
     const auto keyed = OpenQueryTable(*workspace, {"TIME", "Times", ""}, "OBJECTID", "Q");
     EXPECT_EQ(FieldNames(*keyed), (std::vector<std::string>{"OBJECTID", "TIME"}));
@@ -105,7 +104,7 @@ TEST(MemoryTableTest, NamesItselfAfterItsDataAndDoesNotKeepItsWorkspaceAlive) {
     workspace.reset();
     EXPECT_EQ(table.Workspace(), nullptr);
     EXPECT_EQ(MemoryTable(data, "Other").Name(), "Other");
-    EXPECT_EQ(ErrorNumberOf([] { MemoryTable(nullptr); }), 91);
+    EXPECT_RAISES(MemoryTable(nullptr), 91);
 }
 
 } // namespace

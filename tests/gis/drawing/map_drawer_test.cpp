@@ -189,11 +189,11 @@ TEST_F(PartialRefreshTest, ScreenDisplayEventsFireOncePerDrawingPass) {
     int started = 0;
     int finished = 0;
     const auto display = map_->ScreenDisplay();
-    Connection on_start = display->DrawingStarted.Connect([&] {
+    platform::ScopedConnection on_start = display->DrawingStarted.Connect([&] {
         EXPECT_TRUE(display->IsDrawing());
         ++started;
     });
-    Connection on_finish = display->DrawingFinished.Connect([&] { ++finished; });
+    platform::ScopedConnection on_finish = display->DrawingFinished.Connect([&] { ++finished; });
     const auto fired = [&] { return std::pair{started, finished}; };
 
     drawer_.Draw(kSize, kExtent);

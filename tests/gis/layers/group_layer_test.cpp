@@ -7,8 +7,6 @@
 namespace chronova::gis {
 namespace {
 
-using testing::ErrorNumberOf;
-
 class AreaLayer : public LayerBase {
 public:
     AreaLayer(std::string name, Envelope area, std::string wkt = {})
@@ -59,7 +57,7 @@ TEST(GroupLayerTest, RefusesWhatWouldBreakTheTree) {
         {[&] { outer->Layer(1); }, 9},        {[&] { outer->Layer(-1); }, 9},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
-        EXPECT_EQ(ErrorNumberOf(cases[i].first), cases[i].second) << "case " << i;
+        EXPECT_RAISES(cases[i].first(), cases[i].second) << "case " << i;
     }
     EXPECT_TRUE(ContainsLayer(*outer, *leaf));
     EXPECT_FALSE(ContainsLayer(*inner, *outer));

@@ -7,8 +7,6 @@
 namespace chronova::gis {
 namespace {
 
-using testing::ErrorNumberOf;
-
 // A raster that only describes itself; the layer never reads cells.
 class TestRaster : public RasterDataset {
 public:
@@ -31,15 +29,17 @@ TEST(RasterLayerTest, AcceptsOnlyBandsAndLevelsThatExist) {
     RasterLayer layer(std::make_shared<TestRaster>(3), "Temperature");
     const std::pair<int32_t, int32_t> bands[] = {{0, 0}, {2, 0}, {3, 9}, {-1, 9}};
     for (const auto& [band, error] : bands) {
-        EXPECT_EQ(ErrorNumberOf([&layer, index = band] { layer.RendererBandIndex(index); }), error) << band;
+        const int32_t index = band; // clang 14 lambdas cannot capture a structured binding
+        EXPECT_RAISES(layer.RendererBandIndex(index), error) << band;
     }
     EXPECT_EQ(layer.RendererBandIndex(), 2);
     const std::pair<int32_t, int32_t> levels[] = {{0, 0}, {100, 0}, {101, 5}, {-1, 5}};
     for (const auto& [level, error] : levels) {
-        EXPECT_EQ(ErrorNumberOf([&layer, value = level] { layer.EffectLevel(value); }), error) << level;
+        const int32_t value = level;
+        EXPECT_RAISES(layer.EffectLevel(value), error) << level;
     }
     EXPECT_EQ(layer.EffectLevel(), 100);
-    EXPECT_EQ(ErrorNumberOf([] { RasterLayer().RendererBandIndex(0); }), 0);
+    EXPECT_NO_THROW(RasterLayer().RendererBandIndex(0));
 }
 
 TEST(RasterLayerTest, CountsChangesOfWhatItDraws) {

@@ -14,8 +14,6 @@
 namespace chronova::gis {
 namespace {
 
-using testing::ErrorNumberOf;
-
 struct Refreshed {
     int32_t phase;
     std::shared_ptr<ILayer> layer;
@@ -40,7 +38,7 @@ protected:
     std::shared_ptr<RasterLayer> a = std::make_shared<RasterLayer>();
     std::shared_ptr<RasterLayer> b = std::make_shared<RasterLayer>();
     std::vector<Refreshed> refreshed;
-    Connection refreshed_connection;
+    platform::ScopedConnection refreshed_connection;
 };
 
 TEST_F(ActiveViewTest, APlainPartialRefreshRedrawsEveryLayerOfThePhase) {
@@ -82,7 +80,7 @@ TEST_F(ActiveViewTest, ACacheAwareRefreshRedrawsOnlyTheLayersNamed) {
 
 TEST_F(ActiveViewTest, RejectsPhasesAViewDoesNotHave) {
     for (const int32_t phase : {0, -2, 64, 2 | 128}) {
-        EXPECT_EQ(ErrorNumberOf([&] { map.PartialRefresh(phase, nullptr, std::nullopt); }), 5) << phase;
+        EXPECT_RAISES(map.PartialRefresh(phase, nullptr, std::nullopt), 5) << phase;
     }
     EXPECT_TRUE(refreshed.empty());
 }
@@ -107,9 +105,10 @@ TEST_F(ActiveViewTest, DelayedDrawingCollectsRequestsIntoOneRefresh) {
 
 TEST_F(ActiveViewTest, DelayedEventsFireInOrderWhenReleased) {
     std::vector<std::string> order;
-    const auto added =
+    const platform::ScopedConnection added =
         map.Events().ItemAdded.Connect([&](const std::shared_ptr<ILayer>&) { order.push_back("added"); });
-    const auto contents = map.Events().ContentsChanged.Connect([&] { order.push_back("contents"); });
+    const platform::ScopedConnection contents =
+        map.Events().ContentsChanged.Connect([&] { order.push_back("contents"); });
     map.DelayEvents(true);
     map.AddLayer(std::make_shared<RasterLayer>());
     map.PartialRefresh(view_phase::kGeography, nullptr, std::nullopt);

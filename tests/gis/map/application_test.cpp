@@ -12,14 +12,12 @@
 namespace chronova::gis {
 namespace {
 
-using testing::ErrorNumberOf;
-
 // Logs the document events with the number of maps the document holds when each fires.
 class ApplicationTest : public ::testing::Test {
 protected:
     ApplicationTest() {
         const auto document = app->Document();
-        const auto add = [&](Event<>& event, std::string name) {
+        const auto add = [&](platform::Event<>& event, std::string name) {
             connections.push_back(event.Connect(
                 [this, document, name] { log.push_back(name + " " + std::to_string(document->Maps().size())); }));
         };
@@ -32,7 +30,7 @@ protected:
 
     std::shared_ptr<Application> app = Application::Create();
     std::vector<std::string> log;
-    std::vector<Connection> connections;
+    std::vector<platform::ScopedConnection> connections;
 };
 
 TEST_F(ApplicationTest, ANewDocumentReplacesTheMapsAfterTheOldDocumentCloses) {
@@ -55,7 +53,7 @@ TEST_F(ApplicationTest, OpeningReadsTheFileBeforeClosingTheCurrentDocument) {
         }
         return {std::make_shared<Map>("Ships"), std::make_shared<Map>("Inset")};
     });
-    EXPECT_EQ(ErrorNumberOf([&] { app->OpenDocument("broken.json"); }), 53);
+    EXPECT_RAISES(app->OpenDocument("broken.json"), 53);
     EXPECT_TRUE(log.empty());
     EXPECT_EQ(document->FocusMap()->Name(), "Layers");
 
@@ -107,7 +105,7 @@ TEST_F(ApplicationTest, ExtensionsStartWithTheApplicationAndAreFoundByName) {
     EXPECT_EQ(first->started_with, std::static_pointer_cast<platform::IUnknown>(app));
     EXPECT_EQ(app->FindExtensionByName("Test.Second"), second);
     EXPECT_EQ(app->FindExtensionByName("test.second"), nullptr);
-    EXPECT_EQ(ErrorNumberOf([&] { app->AddExtension(std::make_shared<Extension>("Test.First")); }), 457);
+    EXPECT_RAISES(app->AddExtension(std::make_shared<Extension>("Test.First")), 457);
 
     const auto config = std::dynamic_pointer_cast<IExtensionConfig>(app->FindExtensionByName("Test.First"));
     ASSERT_NE(config, nullptr);
@@ -145,10 +143,11 @@ TEST_F(ApplicationTest, DockableWindowsAreFoundByIdentifierAndHandOutTheirUserDa
     EXPECT_EQ(manager.GetDockableWindow(UID("{3d1fa10a-f154-11d3-a67e-0008c7df97b9}")), window);
     EXPECT_EQ(window->Caption(), "Slider");
     EXPECT_EQ(window->UserData(), std::static_pointer_cast<platform::IUnknown>(definition->data));
-    EXPECT_EQ(ErrorNumberOf([&] { manager.AddDockableWindow(definition); }), 457);
+    EXPECT_RAISES(manager.AddDockableWindow(definition), 457);
 
     std::vector<bool> shown;
-    const auto visibility = window->VisibilityChanged.Connect([&](bool visible) { shown.push_back(visible); });
+    const platform::ScopedConnection visibility =
+        window->VisibilityChanged.Connect([&](bool visible) { shown.push_back(visible); });
     EXPECT_FALSE(window->IsVisible());
     window->Show(true);
     window->Show(true);

@@ -11,8 +11,6 @@
 namespace chronova::gis {
 namespace {
 
-using testing::ErrorNumberOf;
-
 // Logs the document's events and the focus-map changes of its page layout and of one map.
 class DocumentTest : public ::testing::Test {
 protected:
@@ -28,7 +26,7 @@ protected:
 
     Document document;
     std::vector<std::string> log;
-    std::vector<Connection> connections;
+    std::vector<platform::ScopedConnection> connections;
 };
 
 TEST_F(DocumentTest, StartsWithOneEmptyFocusMap) {
@@ -58,9 +56,9 @@ TEST_F(DocumentTest, ChangingTheFocusMapTellsThePageLayoutAndTheNewActiveView) {
     EXPECT_EQ(log, (std::vector<std::string>{"layout focus"}));
     EXPECT_EQ(document.ActiveView(), std::static_pointer_cast<IActiveView>(document.PageLayout()));
 
-    EXPECT_EQ(ErrorNumberOf([&] { document.FocusMap(std::make_shared<Map>("Elsewhere")); }), 5);
-    EXPECT_EQ(ErrorNumberOf([&] { document.FocusMap(nullptr); }), 91);
-    EXPECT_EQ(ErrorNumberOf([&] { document.AddMap(second); }), 5);
+    EXPECT_RAISES(document.FocusMap(std::make_shared<Map>("Elsewhere")), 5);
+    EXPECT_RAISES(document.FocusMap(nullptr), 91);
+    EXPECT_RAISES(document.AddMap(second), 5);
 }
 
 TEST_F(DocumentTest, DeletingTheFocusMapMovesTheFocusFirst) {
@@ -75,7 +73,7 @@ TEST_F(DocumentTest, DeletingTheFocusMapMovesTheFocusFirst) {
     document.DeleteMap(second);
     EXPECT_EQ(document.FocusMap(), nullptr);
     EXPECT_EQ(document.ActiveView(), std::static_pointer_cast<IActiveView>(document.PageLayout()));
-    EXPECT_EQ(ErrorNumberOf([&] { document.DeleteMap(second); }), 5);
+    EXPECT_RAISES(document.DeleteMap(second), 5);
 
     // The first map added to a document without maps becomes its focus map.
     document.AddMap(first);
@@ -129,8 +127,8 @@ TEST(CommandBarsTest, FindsTheStandardToolbarAndItsCommandsByIdentifier) {
     EXPECT_EQ(toolbar->Find(command), nullptr);
     EXPECT_EQ(toolbar->Count(), 1);
 
-    EXPECT_EQ(ErrorNumberOf([&] { toolbar->Add(UID()); }), 5);
-    EXPECT_EQ(ErrorNumberOf([&] { bars.Create(toolbar->ID(), "Again"); }), 457);
+    EXPECT_RAISES(toolbar->Add(UID()), 5);
+    EXPECT_RAISES(bars.Create(toolbar->ID(), "Again"), 457);
 }
 
 } // namespace

@@ -16,8 +16,6 @@
 namespace chronova::gis {
 namespace {
 
-using testing::ErrorNumberOf;
-
 template <class T>
 std::shared_ptr<T> Named(std::string name) {
     auto layer = std::make_shared<T>();
@@ -62,7 +60,7 @@ protected:
     std::shared_ptr<GroupLayer> g2 = Named<GroupLayer>("g2");
     std::shared_ptr<WmsMapLayer> wms = Named<WmsMapLayer>("wms");
     std::vector<std::string> deleted;
-    Connection deleted_connection;
+    platform::ScopedConnection deleted_connection;
 };
 
 TEST_F(MapTest, AddsLayersOnTopOrAtAPosition) {
@@ -88,7 +86,7 @@ TEST_F(MapTest, AddsLayersOnTopOrAtAPosition) {
          5},
     };
     for (size_t i = 0; i < std::size(errors); ++i) {
-        EXPECT_EQ(ErrorNumberOf(errors[i].first), errors[i].second) << "case " << i;
+        EXPECT_RAISES(errors[i].first(), errors[i].second) << "case " << i;
     }
     EXPECT_EQ(map->LayerCount(), 5);
 }
@@ -108,7 +106,7 @@ TEST_F(MapTest, EnumeratesLayersByInterfaceIntoNestedGroups) {
 
 TEST_F(MapTest, DeletingALayerInAGroupFiresOnce) {
     int contents_changed = 0;
-    const auto counting = map->Events().ContentsChanged.Connect([&] { ++contents_changed; });
+    const platform::ScopedConnection counting = map->Events().ContentsChanged.Connect([&] { ++contents_changed; });
     map->DeleteLayer(b);
     EXPECT_EQ(deleted, (std::vector<std::string>{"B"}));
     EXPECT_EQ(contents_changed, 1);
@@ -125,12 +123,13 @@ TEST_F(MapTest, DeletingALayerInAGroupFiresOnce) {
 }
 
 TEST_F(MapTest, HandlersMayDeleteMoreLayersWhileADeletionIsAnnounced) {
-    const auto cascade = map->Events().ItemDeleted.Connect([this](const std::shared_ptr<ILayer>& layer) {
-        if (layer == a) {
-            map->DeleteLayer(c);
-            map->DeleteLayer(r);
-        }
-    });
+    const platform::ScopedConnection cascade =
+        map->Events().ItemDeleted.Connect([this](const std::shared_ptr<ILayer>& layer) {
+            if (layer == a) {
+                map->DeleteLayer(c);
+                map->DeleteLayer(r);
+            }
+        });
     map->DeleteLayer(a);
     EXPECT_EQ(deleted, (std::vector<std::string>{"A", "C", "r"}));
     EXPECT_EQ(Names(map->Layers(nullptr, true)), "g1 g2 B wms");
@@ -139,11 +138,12 @@ TEST_F(MapTest, HandlersMayDeleteMoreLayersWhileADeletionIsAnnounced) {
 TEST_F(MapTest, AHandlerMayDestroyTheMapWhileALayerIsDeleted) {
     std::weak_ptr<Map> watched = map;
     bool later_handler_called = false;
-    const auto destroy = map->Events().ItemDeleted.Connect([this](const std::shared_ptr<ILayer>&) { map.reset(); });
-    const auto later =
+    const platform::ScopedConnection destroy =
+        map->Events().ItemDeleted.Connect([this](const std::shared_ptr<ILayer>&) { map.reset(); });
+    const platform::ScopedConnection later =
         map->Events().ItemDeleted.Connect([&](const std::shared_ptr<ILayer>&) { later_handler_called = true; });
     int contents_changed = 0;
-    const auto counting = map->Events().ContentsChanged.Connect([&] { ++contents_changed; });
+    const platform::ScopedConnection counting = map->Events().ContentsChanged.Connect([&] { ++contents_changed; });
 
     // The fixture holds the only reference, which the handler drops in the middle of the call.
     Map* const caller = map.get();
@@ -156,13 +156,13 @@ TEST_F(MapTest, AHandlerMayDestroyTheMapWhileALayerIsDeleted) {
 
 TEST_F(MapTest, MovesAndClearsTopLevelLayers) {
     std::vector<std::pair<std::string, int32_t>> reordered;
-    const auto moves = map->Events().ItemReordered.Connect(
+    const platform::ScopedConnection moves = map->Events().ItemReordered.Connect(
         [&](const std::shared_ptr<ILayer>& layer, int32_t index) { reordered.emplace_back(layer->Name(), index); });
     map->MoveLayer(a, 2);
     EXPECT_EQ(Names(map->Layers()), "g1 C A");
     EXPECT_EQ(reordered, (std::vector<std::pair<std::string, int32_t>>{{"A", 2}}));
-    EXPECT_EQ(ErrorNumberOf([&] { map->MoveLayer(b, 0); }), 5);
-    EXPECT_EQ(ErrorNumberOf([&] { map->MoveLayer(a, 3); }), 9);
+    EXPECT_RAISES(map->MoveLayer(b, 0), 5);
+    EXPECT_RAISES(map->MoveLayer(a, 3), 9);
 
     map->ClearLayers();
     EXPECT_EQ(deleted, (std::vector<std::string>{"g1", "C", "A"}));

@@ -14,7 +14,6 @@ namespace chronova::gis {
 namespace {
 
 using platform::Variant;
-using testing::ErrorNumberOf;
 using testing::FixtureDate;
 using testing::FixtureLayer;
 using testing::PointRow;
@@ -214,7 +213,7 @@ TEST_F(ColumnarReaderTest, ShapeTypesOfEveryLayerKind) {
 TEST_F(ColumnarReaderTest, CurvesFallBackToFeaturesAndAreApproximated) {
     const auto path = (folder_ / "curves.gpkg").string();
     testing::WriteGeoPackage(path, {{"arcs", wkbCircularString, {}, {{"CIRCULARSTRING (0 0,1 1,2 0)", {}}}}});
-    EXPECT_EQ(ErrorNumberOf([&] { ReadLayer(path, "arcs", {}, ReadMethod::Arrow); }), 13);
+    EXPECT_RAISES(ReadLayer(path, "arcs", {}, ReadMethod::Arrow), 13);
     const LayerContents contents = ReadLayer(path, "arcs", {});
     EXPECT_EQ(contents.Method, ReadMethod::Features);
     EXPECT_EQ(contents.Shapes->Type, GeometryType::Polyline);
@@ -224,9 +223,9 @@ TEST_F(ColumnarReaderTest, CurvesFallBackToFeaturesAndAreApproximated) {
 TEST_F(ColumnarReaderTest, MissingFilesLayersAndUnreadableFilesRaise) {
     testing::WriteGeoPackage(folder_ / "one.gpkg", {AllTypesLayer()});
     std::ofstream(folder_ / "junk.gpkg") << "not a geopackage";
-    EXPECT_EQ(ErrorNumberOf([&] { ReadLayer((folder_ / "none.gpkg").string(), "", {}); }), 53);
-    EXPECT_EQ(ErrorNumberOf([&] { ReadLayer((folder_ / "one.gpkg").string(), "OTHER", {}); }), 5);
-    EXPECT_EQ(ErrorNumberOf([&] { ReadLayer((folder_ / "junk.gpkg").string(), "", {}); }), 75);
+    EXPECT_RAISES(ReadLayer((folder_ / "none.gpkg").string(), "", {}), 53);
+    EXPECT_RAISES(ReadLayer((folder_ / "one.gpkg").string(), "OTHER", {}), 5);
+    EXPECT_RAISES(ReadLayer((folder_ / "junk.gpkg").string(), "", {}), 75);
 }
 
 } // namespace

@@ -12,8 +12,6 @@
 namespace chronova::gis {
 namespace {
 
-using testing::ErrorNumberOf;
-
 class GdalRasterTest : public ::testing::Test {
 protected:
     // Twelve bands of 4 x 3 cells; cell (x, y) of band b holds 10 b + x + y, and cell (0, 0) is no-data.
@@ -54,11 +52,11 @@ TEST_F(GdalRasterTest, BandsAndStatisticsLeaveOutNoData) {
 
 TEST_F(GdalRasterTest, BadBandsAndFilesRaise) {
     const auto raster = TwelveBands();
-    EXPECT_EQ(ErrorNumberOf([&] { raster->ReadBand(0); }), 9);
-    EXPECT_EQ(ErrorNumberOf([&] { raster->Statistics(13); }), 9);
+    EXPECT_RAISES(raster->ReadBand(0), 9);
+    EXPECT_RAISES(raster->Statistics(13), 9);
     std::ofstream(folder_ / "junk.tif") << "not a raster";
-    EXPECT_EQ(ErrorNumberOf([&] { RasterDataset::Open((folder_ / "none.tif").string()); }), 53);
-    EXPECT_EQ(ErrorNumberOf([&] { RasterDataset::Open((folder_ / "junk.tif").string()); }), 75);
+    EXPECT_RAISES(RasterDataset::Open((folder_ / "none.tif").string()), 53);
+    EXPECT_RAISES(RasterDataset::Open((folder_ / "junk.tif").string()), 75);
 }
 
 } // namespace

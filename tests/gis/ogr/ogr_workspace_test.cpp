@@ -15,7 +15,6 @@ namespace chronova::gis {
 namespace {
 
 using platform::Variant;
-using testing::ErrorNumberOf;
 using testing::FixtureDate;
 using testing::FixtureLayer;
 using testing::PointRow;
@@ -128,28 +127,22 @@ TEST_F(OgrWorkspaceTest, ThreadsAskingAtOnceShareOneRead) {
 
 TEST_F(OgrWorkspaceTest, MissingNamesAndPathsRaise) {
     const auto workspace = GeoPackage();
-    EXPECT_EQ(ErrorNumberOf([&] { workspace->OpenTable("NOPE"); }), 5);
-    EXPECT_EQ(ErrorNumberOf([&] { workspace->OpenFeatureClass("OBS"); }), 5);
-    try {
-        workspace->OpenTable("NOPE");
-    } catch (const platform::AutomationError& error) {
-        EXPECT_EQ(error.Description(),
-                  "The table 'NOPE' is not in the workspace '" + (folder_ / "db.gpkg").string() + "'.");
-    }
+    EXPECT_RAISES(workspace->OpenFeatureClass("OBS"), 5);
+    const platform::AutomationError no_table = testing::ErrorOf([&] { workspace->OpenTable("NOPE"); });
+    EXPECT_EQ(no_table.Number(), 5);
+    EXPECT_EQ(no_table.Description(),
+              "The table 'NOPE' is not in the workspace '" + (folder_ / "db.gpkg").string() + "'.");
     std::ofstream(folder_ / "bad.gpkg") << "not a geopackage";
     std::ofstream(folder_ / "plain.txt") << "text";
-    EXPECT_EQ(ErrorNumberOf([&] { OpenWorkspace((folder_ / "none.gpkg").string()); }), 53);
-    EXPECT_EQ(ErrorNumberOf([&] { OpenWorkspace((folder_ / "bad.gpkg").string()); }), 75);
+    EXPECT_RAISES(OpenWorkspace((folder_ / "none.gpkg").string()), 53);
     // GDAL's own reason follows the path, and GDAL prints nothing on the way.
     ::testing::internal::CaptureStderr();
-    try {
-        OpenWorkspace((folder_ / "bad.gpkg").string());
-    } catch (const platform::AutomationError& error) {
-        EXPECT_NE(error.Description().find("bad.gpkg': "), std::string::npos) << error.Description();
-    }
+    const platform::AutomationError bad = testing::ErrorOf([&] { OpenWorkspace((folder_ / "bad.gpkg").string()); });
+    EXPECT_EQ(bad.Number(), 75);
+    EXPECT_NE(bad.Description().find("bad.gpkg': "), std::string::npos) << bad.Description();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(ErrorNumberOf([&] { OpenWorkspace((folder_ / "plain.txt").string()); }), 5);
-    EXPECT_EQ(ErrorNumberOf([&] { OpenWorkspace(""); }), 5);
+    EXPECT_RAISES(OpenWorkspace((folder_ / "plain.txt").string()), 5);
+    EXPECT_RAISES(OpenWorkspace(""), 5);
 }
 
 TEST_F(OgrWorkspaceTest, StatisticsOverSearchCursors) {

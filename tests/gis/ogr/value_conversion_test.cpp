@@ -7,8 +7,6 @@
 namespace chronova::gis {
 namespace {
 
-using testing::ErrorNumberOf;
-
 constexpr int64_t kDay = 86'400'000;
 
 TEST(ValueConversionTest, MillisecondsBecomeOleSerials) {
@@ -41,7 +39,7 @@ TEST(ValueConversionTest, WholeNumbersSuitTheColumn) {
     EXPECT_EQ(small.Integer(0), 4464);
     EXPECT_EQ(real.Real(0), 5e9);
     EXPECT_EQ(single.Real(0), static_cast<double>(1.1F));
-    EXPECT_EQ(ErrorNumberOf([&] { AppendWholeNumber(integer, int64_t{1} << 31); }), 6);
+    EXPECT_RAISES(AppendWholeNumber(integer, int64_t{1} << 31), 6);
     EXPECT_EQ(integer.Size(), 0u);
 }
 

@@ -13,7 +13,6 @@
 namespace chronova::gis {
 namespace {
 
-using testing::ErrorNumberOf;
 using Parts = std::vector<std::vector<std::pair<double, double>>>;
 
 std::vector<uint8_t> Wkb(const char* wkt, OGRwkbByteOrder order = wkbNDR, OGRwkbVariant variant = wkbVariantIso) {
@@ -95,7 +94,7 @@ TEST(WkbReaderTest, BadBytesRaiseAndLeaveTheColumnAsItWas) {
     AppendWkbShape(shapes, Wkb("POINT (1 1)"));
     const GeometryColumn before = shapes;
     auto expect_rejected = [&](const std::vector<uint8_t>& wkb, const char* what) {
-        EXPECT_EQ(ErrorNumberOf([&] { AppendWkbShape(shapes, wkb); }), 13) << what;
+        EXPECT_RAISES(AppendWkbShape(shapes, wkb), 13) << what;
         EXPECT_EQ(shapes.X, before.X) << what;
         EXPECT_EQ(shapes.PartOffsets, before.PartOffsets) << what;
         EXPECT_EQ(shapes.FeatureParts, before.FeatureParts) << what;

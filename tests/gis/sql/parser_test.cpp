@@ -6,6 +6,7 @@
 
 #include "gis/gis_errors.h"
 #include "platform/automation_error.h"
+#include "support/error_number.h"
 
 namespace chronova::gis::sql {
 namespace {
@@ -21,15 +22,11 @@ void ExpectParses(std::string_view clause, std::string_view canonical) {
 }
 
 void ExpectSyntaxError(std::string_view clause, size_t position, std::string_view what) {
-    try {
-        Parse(clause);
-        ADD_FAILURE() << clause << " parsed";
-    } catch (const platform::AutomationError& e) {
-        EXPECT_EQ(e.Number(), error::kInvalidSqlStatement) << clause;
-        const std::string start = "Syntax error in the where clause at position " + std::to_string(position) + ": ";
-        EXPECT_EQ(e.Description().rfind(start, 0), 0u) << clause << ": " << e.Description();
-        EXPECT_NE(e.Description().find(what), std::string::npos) << clause << ": " << e.Description();
-    }
+    const platform::AutomationError raised = testing::ErrorOf([&] { Parse(clause); });
+    EXPECT_EQ(raised.Number(), error::kInvalidSqlStatement) << clause;
+    const std::string start = "Syntax error in the where clause at position " + std::to_string(position) + ": ";
+    EXPECT_EQ(raised.Description().rfind(start, 0), 0u) << clause << ": " << raised.Description();
+    EXPECT_NE(raised.Description().find(what), std::string::npos) << clause << ": " << raised.Description();
 }
 
 TEST(WhereClauseParserTest, ClausesTheSystemBuilds) {

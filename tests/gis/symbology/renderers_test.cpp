@@ -56,13 +56,13 @@ TEST(ClassBreaksRendererTest, AClassHoldsValuesAboveTheBreakBelowUpToItsOwn) {
 TEST(ClassBreaksRendererTest, RejectsBadCountsAndIndexes) {
     ClassBreaksRenderer renderer;
     renderer.BreakCount(2);
-    EXPECT_EQ(testing::ErrorNumberOf([&] { renderer.BreakCount(-1); }), 5);
+    EXPECT_RAISES(renderer.BreakCount(-1), 5);
     EXPECT_EQ(renderer.BreakCount(), 2);
     for (const int32_t index : {-1, 2}) {
-        EXPECT_EQ(testing::ErrorNumberOf([&] { renderer.Break(index, 1.0); }), 9) << index;
-        EXPECT_EQ(testing::ErrorNumberOf([&] { renderer.Symbol(index); }), 9) << index;
-        EXPECT_EQ(testing::ErrorNumberOf([&] { renderer.Label(index, "x"); }), 9) << index;
-        EXPECT_EQ(testing::ErrorNumberOf([&] { renderer.LowBreak(index); }), 9) << index;
+        EXPECT_RAISES(renderer.Break(index, 1.0), 9) << index;
+        EXPECT_RAISES(renderer.Symbol(index), 9) << index;
+        EXPECT_RAISES(renderer.Label(index, "x"), 9) << index;
+        EXPECT_RAISES(renderer.LowBreak(index), 9) << index;
     }
 }
 

@@ -36,8 +36,8 @@ protected:
     void Form_Unload() override { ++unloads; }
 
 private:
-    ScopedEventConnection done_;
-    ScopedEventConnection cancel_;
+    ScopedConnection done_;
+    ScopedConnection cancel_;
 };
 
 class OtherDialog : public Form {};

@@ -94,7 +94,7 @@ TEST_F(SliderTest, DisabledSliderIgnoresTheUserButNotCode) {
 
 TEST_F(SliderTest, HandlerMayDisconnectItselfDuringChange) {
     int calls = 0;
-    EventConnection once;
+    Connection once;
     once = slider_.Change.Connect([&] {
         ++calls;
         once.Disconnect();

@@ -130,7 +130,7 @@ struct Recorder {
     std::vector<std::string> Take() { return std::exchange(log, {}); }
 
     std::vector<std::string> log;
-    std::vector<ScopedEventConnection> connections;
+    std::vector<ScopedConnection> connections;
 };
 
 using Log = std::vector<std::string>;
@@ -176,7 +176,7 @@ TEST(TreeViewTest, ExpandAndCollapseComeFromCodeAndUserOnRealChangesOnly) {
     // A tree that cannot be collapsed: the handler opens the node again.
     a->Expanded(true);
     rec.Take();
-    ScopedEventConnection reopen = tree.Collapse.Connect([](const TreeNodePtr& node) { node->Expanded(true); });
+    ScopedConnection reopen = tree.Collapse.Connect([](const TreeNodePtr& node) { node->Expanded(true); });
     tree.UserExpand(a, false);
     EXPECT_TRUE(a->Expanded());
     EXPECT_EQ(rec.Take(), (Log{"changed:A", "collapse:A", "changed:A", "expand:A"}));
@@ -191,7 +191,7 @@ TEST(TreeViewTest, CheckHandlerCascadesOneLevelBecauseCodeChecksRaiseNothing) {
     nodes.Add("G", Rel::Child, "G2", "two");
     nodes.Add("G2", Rel::Child, "G21", "grandchild");
     int calls = 0;
-    ScopedEventConnection cascade = tree.NodeCheck.Connect([&](const TreeNodePtr& node) {
+    ScopedConnection cascade = tree.NodeCheck.Connect([&](const TreeNodePtr& node) {
         ++calls;
         for (TreeNodePtr child = node->Child(); child != nullptr; child = child->Next()) {
             child->Checked(node->Checked());
@@ -231,7 +231,7 @@ TEST(TreeViewTest, HandlersMayClearTheTreeWhileANotificationRuns) {
     tree.Checkboxes(true);
     const TreeNodePtr a = tree.Nodes().Add("", Rel::Last, "A", "a");
     tree.Nodes().Add("A", Rel::Child, "B", "b");
-    ScopedEventConnection clear = tree.NodeCheck.Connect([&](const TreeNodePtr&) { tree.Nodes().Clear(); });
+    ScopedConnection clear = tree.NodeCheck.Connect([&](const TreeNodePtr&) { tree.Nodes().Clear(); });
     Recorder later(tree); // connected after the clearing handler: sees the node already dead
     tree.UserCheck(a);
     EXPECT_EQ(later.Take(), (Log{"changed:A", "check:dead"}));

@@ -126,6 +126,7 @@ Mp4Writer::Mp4Writer(std::filesystem::path file, int width, int height, int fps)
         // yuv420p halves the colour resolution, so its sides must be even.
         "-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2", "-pix_fmt", "yuv420p", "-an", "-f", "mp4", target};
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
     }

@@ -1,4 +1,4 @@
-#include "registry/layer_data_collection.h"
+#include "records/layer_data_collection.h"
 
 #include <algorithm>
 

@@ -1,13 +1,13 @@
-#include "platform/ui/label.h"
+#include "platform/ui/control.h"
 
 namespace chronova::platform::ui {
 
-void Label::Caption(std::string_view value) {
+void CaptionedControl::Caption(std::string_view value) {
     if (value == caption_) {
         return;
     }
     caption_ = value;
-    Change.Fire();
+    CaptionChanged();
 }
 
 } // namespace chronova::platform::ui

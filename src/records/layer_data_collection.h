@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "registry/layer_data.h"
+#include "records/layer_data.h"
 
 namespace chronova {
 

@@ -1,4 +1,4 @@
-#include "registry/i_time_layer.h"
+#include "records/i_time_layer.h"
 
 #include "gis/interface_ids.h"
 

@@ -1,6 +1,6 @@
-#include "registry/time_lookup.h"
+#include "timeapply/time_lookup.h"
 
-#include "registry/globals.h"
+#include "records/process_state.h"
 #include "timeapply/arc_objects.h"
 
 namespace chronova {

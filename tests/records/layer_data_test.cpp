@@ -1,4 +1,4 @@
-#include "registry/layer_data.h"
+#include "records/layer_data.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,6 @@
 
 namespace chronova {
 namespace {
-
-using chronova::testing::ErrorNumberOf;
 
 using platform::AutomationError;
 using platform::Date;
@@ -83,16 +81,16 @@ TEST_F(LayerDataTest, GapsReadAsEmptyStepsAtMinuteZero) {
 }
 
 TEST_F(LayerDataTest, BadPositionsAndTypesRaiseTheirErrors) {
-    EXPECT_EQ(ErrorNumberOf([&] { record_.TimeSteps(0, Variant(1)); }), 9);
-    EXPECT_EQ(ErrorNumberOf([&] { record_.TimeSteps(1); }), 9);
+    EXPECT_RAISES(record_.TimeSteps(0, Variant(1)), 9);
+    EXPECT_RAISES(record_.TimeSteps(1), 9);
     record_.TimeSteps(1, Variant(60));
-    EXPECT_EQ(ErrorNumberOf([&] { record_.TimeSteps(0); }), 9);
-    EXPECT_EQ(ErrorNumberOf([&] { record_.TimeSteps(2); }), 9);
-    EXPECT_EQ(ErrorNumberOf([&] { record_.TimeStepsAsDate(2); }), 9);
-    EXPECT_EQ(ErrorNumberOf([&] { record_.TimeSteps(2, Variant(int16_t{5})); }), 5);
-    EXPECT_EQ(ErrorNumberOf([&] { record_.TimeSteps(3, Variant(5.0f)); }), 5);
-    EXPECT_EQ(ErrorNumberOf([&] { record_.TimeSteps(4, Variant(true)); }), 5);
-    EXPECT_EQ(ErrorNumberOf([&] { record_.TimeSteps(5, Variant("not a date")); }), 13);
+    EXPECT_RAISES(record_.TimeSteps(0), 9);
+    EXPECT_RAISES(record_.TimeSteps(2), 9);
+    EXPECT_RAISES(record_.TimeStepsAsDate(2), 9);
+    EXPECT_RAISES(record_.TimeSteps(2, Variant(int16_t{5})), 5);
+    EXPECT_RAISES(record_.TimeSteps(3, Variant(5.0f)), 5);
+    EXPECT_RAISES(record_.TimeSteps(4, Variant(true)), 5);
+    EXPECT_RAISES(record_.TimeSteps(5, Variant("not a date")), 13);
     // Failed writes keep the grown list and their values, but their minute numbers stay 0, so the one
     // readable step sorts last.
     EXPECT_EQ(record_.TimeStepsCount(), 5);
@@ -112,7 +110,7 @@ TEST_F(LayerDataTest, FindTimeStepFindsTheLastStepNotLater) {
     EXPECT_EQ(record_.FindTimeStep(At(2008, 3, 1, 9, 59)), 3);
     EXPECT_EQ(record_.FindTimeStep(At(2009, 1, 1)), 4);
     EXPECT_EQ(record_.FindPrevTimeStep(At(2008, 3, 1, 8, 30)), Variant(At(2008, 3, 1, 8)));
-    EXPECT_EQ(ErrorNumberOf([&] { record_.FindPrevTimeStep(At(2008, 3, 1, 7)); }), 9);
+    EXPECT_RAISES(record_.FindPrevTimeStep(At(2008, 3, 1, 7)), 9);
 }
 
 TEST_F(LayerDataTest, SortKeepsValuesWithTheirMinutesOnLargeShuffledLists) {
@@ -136,7 +134,7 @@ TEST_F(LayerDataTest, TimeStepsClearEmptiesTheList) {
     record_.TimeSteps(2, Variant(1));
     record_.TimeStepsClear();
     EXPECT_EQ(record_.TimeStepsCount(), 0);
-    EXPECT_EQ(ErrorNumberOf([&] { record_.TimeSteps(1); }), 9);
+    EXPECT_RAISES(record_.TimeSteps(1), 9);
 }
 
 } // namespace

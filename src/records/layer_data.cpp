@@ -1,4 +1,4 @@
-#include "registry/layer_data.h"
+#include "records/layer_data.h"
 
 #include <algorithm>
 #include <atomic>
@@ -47,7 +47,7 @@ int32_t LayerData::MinuteNumber(Date date) const {
     // Whole minute boundaries crossed since the zero date, so seconds are ignored.
     const auto whole_minutes = [](Date d) {
         const platform::DateParts p = d.Parts();
-        return platform::CivilToDayNumber(p.year, p.month, p.day) * 1440 + p.hour * 60 + p.minute;
+        return platform::CivilToDayNumber(p.year, p.month, p.day) * 1440 + int64_t{p.hour} * 60 + p.minute;
     };
     const int64_t minutes = whole_minutes(date) - whole_minutes(MinuteZeroDate);
     if (minutes < std::numeric_limits<int32_t>::min() || minutes > std::numeric_limits<int32_t>::max()) {

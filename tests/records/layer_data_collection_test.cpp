@@ -1,8 +1,9 @@
-#include "registry/layer_data_collection.h"
+#include "records/layer_data_collection.h"
 
 #include <gtest/gtest.h>
 
 #include "platform/automation_error.h"
+#include "support/error_number.h"
 
 namespace chronova {
 namespace {
@@ -40,12 +41,7 @@ TEST(LayerDataCollectionTest, RejectsADuplicateKeyAndNoRecord) {
     LayerDataCollection collection;
     auto a = NewRecord();
     collection.Add(a, "k");
-    try {
-        collection.Add(NewRecord(), "k");
-        FAIL();
-    } catch (const platform::AutomationError& e) {
-        EXPECT_EQ(e.Number(), 457);
-    }
+    EXPECT_RAISES(collection.Add(NewRecord(), "k"), 457);
     EXPECT_THROW(collection.Add(nullptr, "other"), platform::AutomationError);
     EXPECT_EQ(collection.Count(), 1);
 }
