@@ -2,24 +2,40 @@
 
 #include "gis/map/application.h"
 #include "records/layer_data_collection.h"
+#include "records/time_codes.h"
 
 namespace chronova {
+namespace {
 
-// Deliberately never destroyed: see the header.
-std::shared_ptr<gis::Application>& g_pApp = *new std::shared_ptr<gis::Application>;
-std::shared_ptr<LayerDataCollection>& g_Layers = *new std::shared_ptr<LayerDataCollection>;
-int16_t g_iDisplayType = 0;
+// Storage whose object is built at compile time and never destroyed: constant initialization leaves no order in
+// which other files' start-up code could see it unbuilt, and no destructor runs at exit (see the header).
+template <class T>
+union NeverDestroyed {
+    T value;
+    constexpr NeverDestroyed() : value() {}
+    constexpr ~NeverDestroyed() {}
+};
+
+constinit NeverDestroyed<std::shared_ptr<gis::Application>> app;
+constinit NeverDestroyed<std::shared_ptr<LayerDataCollection>> layers;
+constinit NeverDestroyed<std::vector<platform::Date>> unique_times;
+
+} // namespace
+
+std::shared_ptr<gis::Application>& g_pApp = app.value;
+std::shared_ptr<LayerDataCollection>& g_Layers = layers.value;
+int16_t g_iDisplayType = kDisplayInterval;
 bool g_bFillGaps = false;
 bool g_bUpdateTOC = true;
 bool g_bLoopAnimation = false;
 bool g_bFastRefresh = false;
 int32_t g_lDisplayInterval = 0;
-std::vector<platform::Date>& g_dteUniqueTimes = *new std::vector<platform::Date>;
+std::vector<platform::Date>& g_dteUniqueTimes = unique_times.value;
 
 void ResetProcessState() {
     g_pApp.reset();
     g_Layers.reset();
-    g_iDisplayType = 0;
+    g_iDisplayType = kDisplayInterval;
     g_bFillGaps = false;
     g_bUpdateTOC = true;
     g_bLoopAnimation = false;
