@@ -20,8 +20,17 @@ public:
     //! Text shown when the mouse rests on the label.
     void ToolTipText(std::string_view value) { tool_tip_text_ = value; }
 
+    /// The user clicks the label: raises Click unless the label is disabled or hidden.
+    void UserClick() {
+        if (Enabled() && Visible()) {
+            Click.Fire();
+        }
+    }
+
     /// Raised after the caption changed.
     Event<> Change;
+    /// Raised when the user clicks the label; forms use clickable labels to open a picker.
+    Event<> Click;
 
 private:
     void CaptionChanged() override { Change.Fire(); }

@@ -1,8 +1,10 @@
-// Check box, option button, text box and command button: each raises its notification only on a real change,
+// Check box, option button, text box, number box, command button and clickable label: each raises its notification only on a real change,
 // from code as from the user, and ignores the user while disabled.
 #include "platform/automation_error.h"
 #include "platform/ui/check_box.h"
 #include "platform/ui/command_button.h"
+#include "platform/ui/label.h"
+#include "platform/ui/number_box.h"
 #include "platform/ui/option_button.h"
 #include "platform/ui/text_box.h"
 
@@ -72,6 +74,37 @@ TEST(CommandButtonTest, PressRaisesClickOnlyWhenEnabledAndVisible) {
     button.Enabled(true);
     button.Visible(false);
     button.Press();
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(NumberBoxTest, KeepsItsNumberInRangeAndRaisesChangeOnlyOnARealChange) {
+    NumberBox box;
+    int changes = 0;
+    box.Change.Connect([&] { ++changes; });
+    box.Range(1, 100);
+    EXPECT_EQ(box.Value(), 1); // clamped into the new range
+    box.Value(250);
+    EXPECT_EQ(box.Value(), 100);
+    box.Value(100);
+    EXPECT_EQ(changes, 2);
+    box.Enabled(false);
+    box.UserEnter(5);
+    EXPECT_EQ(box.Value(), 100);
+    box.Range(10, 0); // backwards
+    EXPECT_EQ(box.Min(), 0);
+    EXPECT_EQ(box.Value(), 10);
+}
+
+TEST(LabelTest, UserClickRaisesClickOnlyWhenEnabledAndVisible) {
+    Label label;
+    int clicks = 0;
+    label.Click.Connect([&] { ++clicks; });
+    label.UserClick();
+    label.Enabled(false);
+    label.UserClick();
+    label.Enabled(true);
+    label.Visible(false);
+    label.UserClick();
     EXPECT_EQ(clicks, 1);
 }
 
