@@ -157,9 +157,6 @@ void frmTimedLayers::CopyRegisteredRecords() {
 }
 
 void frmTimedLayers::Form_Unload() {
-    if (pLayerList) {
-        pLayerList->Clear();
-    }
     pLayerList.reset();
     pCurrentData.reset();
     sCurrentKey.clear();
