@@ -84,6 +84,13 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     demo->add_option("--out", demo_options.out, "folder for the data, the frames and the GIF")->capture_default_str();
     demo->add_flag("--quiet", demo_options.quiet, "no progress bar");
 
+    InitOptions init_options;
+    auto* init = app.add_subcommand("init", "a project for your own data, its time layers set up as proposed");
+    init->add_option("DATA", init_options.data, "shapefile folders, .shp files, GeoPackages and raster files")
+        ->required();
+    init->add_option("--out", init_options.out, "the project file to write")->capture_default_str();
+    init->add_flag("--force", init_options.force, "replace the project file if it exists");
+
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
@@ -104,6 +111,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     if (animate->parsed()) {
         return Guarded(err, [&] { return RunAnimate(animate_options, streams); });
+    }
+    if (init->parsed()) {
+        return Guarded(err, [&] { return RunInit(init_options, streams); });
     }
     if (demo->parsed()) {
         return Guarded(err, [&] { return RunDemo(demo_options, streams); });

@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace chronova::cli {
 
@@ -33,6 +34,13 @@ struct RenderOptions {
     bool quiet = false;
 };
 
+/// chronova init: the data to look at and the project file to write.
+struct InitOptions {
+    std::vector<std::string> data;
+    std::string out = "project.chronova.json";
+    bool force = false;
+};
+
 struct DemoOptions {
     std::string out = "chronova-demo";
     bool quiet = false;
@@ -50,5 +58,6 @@ int RunSteps(const ProjectOptions& options, const std::string& layer, Streams st
 int RunRender(const RenderOptions& options, Streams streams);
 int RunAnimate(const RenderOptions& options, Streams streams);
 int RunDemo(const DemoOptions& options, Streams streams);
+int RunInit(const InitOptions& options, Streams streams);
 
 } // namespace chronova::cli

@@ -1,0 +1,201 @@
+// chronova init: a project for the user's own data, with each layer set up as the layer configuration dialog would
+// propose it, and one line per layer saying what was chosen and why.
+
+#include <algorithm>
+#include <filesystem>
+#include <iterator>
+#include <memory>
+#include <ostream>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "apps/chronova/cli.h"
+#include "apps/chronova/commands.h"
+#include "gis/data/table.h"
+#include "gis/layers/open_layers.h"
+#include "gis/ogr/coordinate_projection.h"
+#include "gis/ogr/ogr_workspace.h"
+#include "layerconfig/layer_proposal.h"
+#include "platform/automation_error.h"
+#include "platform/text.h"
+#include "project/project_file.h"
+#include "project/project_writer.h"
+
+namespace chronova::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A map layer found in the data, with the project entry that opens it again.
+struct FoundLayer {
+    std::shared_ptr<gis::ILayer> Layer;
+    project::LayerEntry Entry;
+};
+
+std::string Extension(const fs::path& path) {
+    return platform::LCase(path.extension().string());
+}
+
+FoundLayer FeatureLayer(const fs::path& workspace, const std::string& dataset) {
+    FoundLayer found{gis::OpenFeatureLayer(workspace.string(), dataset), {}};
+    found.Entry.Kind = project::LayerKind::Feature;
+    found.Entry.Source.Workspace = workspace;
+    found.Entry.Source.Dataset = dataset;
+    return found;
+}
+
+// Every feature class of a shapefile folder or a GeoPackage, in the workspace's order.
+std::vector<FoundLayer> FeatureLayers(const fs::path& workspace, const std::string& given, std::string_view what) {
+    const std::vector<std::string> names =
+        gis::OpenWorkspace(workspace.string())->DatasetNames(gis::DatasetType::FeatureClass);
+    if (names.empty()) {
+        throw UsageError(given + " holds no " + std::string(what));
+    }
+    std::vector<FoundLayer> found;
+    found.reserve(names.size());
+    for (const std::string& name : names) {
+        found.push_back(FeatureLayer(workspace, name));
+    }
+    return found;
+}
+
+// The layers a path on the command line stands for: every shapefile of a folder, the shapefile a .shp file names,
+// every feature class of a GeoPackage, or the raster any other file is.
+std::vector<FoundLayer> LayersOf(const std::string& given) {
+    const fs::path path = fs::absolute(given).lexically_normal();
+    std::error_code error;
+    if (!fs::exists(path, error)) {
+        throw UsageError(given + " does not exist");
+    }
+    try {
+        if (fs::is_directory(path, error)) {
+            return FeatureLayers(path, given, "shapefiles");
+        }
+        if (Extension(path) == ".shp") {
+            return {FeatureLayer(path.parent_path(), path.stem().string())};
+        }
+        if (Extension(path) == ".gpkg") {
+            return FeatureLayers(path, given, "feature classes");
+        }
+        FoundLayer found{gis::OpenRasterLayer(path.string()), {}};
+        found.Entry.Kind = project::LayerKind::Raster;
+        found.Entry.Source.Path = path;
+        return {found};
+    } catch (const platform::AutomationError& e) {
+        platform::RaiseError(e.Number(), given + ": " + e.Description());
+    }
+}
+
+// Points above lines above areas above rasters, so that no layer hides another; otherwise the order given.
+int DrawingTier(const gis::ILayer& layer) {
+    const auto* feature = dynamic_cast<const gis::FeatureLayer*>(&layer);
+    if (feature == nullptr || !feature->FeatureClass()) {
+        return 3;
+    }
+    switch (feature->FeatureClass()->ShapeType()) {
+    case gis::GeometryType::Point:
+    case gis::GeometryType::Multipoint:
+        return 0;
+    case gis::GeometryType::Polyline:
+        return 1;
+    default:
+        return 2;
+    }
+}
+
+// "EPSG:n" for a spatial reference whose WKT ends in that code and means the same, which reads better in a
+// project file; the WKT otherwise.
+std::string SpatialReferenceText(const std::string& wkt) {
+    static const std::regex kAuthority(R"re((?:AUTHORITY\["EPSG","(\d+)"\]|ID\["EPSG",(\d+)\])\]\s*$)re");
+    std::smatch match;
+    if (std::regex_search(wkt, match, kAuthority)) {
+        std::string code = "EPSG:" + (match[1].matched ? match[1].str() : match[2].str());
+        if (gis::SameSpatialReference(wkt, code)) {
+            return code;
+        }
+    }
+    return wkt;
+}
+
+// Layer names must be unique in a project; a repeated one gets " (2)", " (3)"...
+std::string UniqueName(const std::string& name, std::set<std::string>& taken) {
+    std::string unique = name;
+    for (int n = 2; !taken.insert(unique).second; ++n) {
+        unique = name + " (" + std::to_string(n) + ")";
+    }
+    return unique;
+}
+
+// The time block of a proposal; a raster's is empty, as the side file beside it gives the band times.
+project::TimeSettings TimeSettingsOf(const layerconfig::LayerProposal& proposal) {
+    project::TimeSettings time;
+    time.Field = proposal.TimeField;
+    if (proposal.Join) {
+        const layerconfig::JoinProposal& join = *proposal.Join;
+        time.Join = project::JoinSettings{join.Key, join.Table, join.TableKey, join.Name, join.PrimaryKey, {}};
+    }
+    if (!proposal.SpeedField.empty()) {
+        time.Vectors = project::VectorSettings{};
+        time.Vectors->Speed = proposal.SpeedField;
+        time.Vectors->Direction = proposal.DirectionField;
+    }
+    return time;
+}
+
+} // namespace
+
+int RunInit(const InitOptions& options, Streams streams) {
+    const fs::path out = fs::absolute(options.out).lexically_normal();
+    std::error_code error;
+    if (!fs::is_directory(out.parent_path(), error)) {
+        throw UsageError("the folder of " + options.out + " does not exist");
+    }
+    if (fs::exists(out, error) && !options.force) {
+        throw UsageError(options.out + " already exists; add --force to replace it");
+    }
+
+    std::vector<FoundLayer> found;
+    for (const std::string& given : options.data) {
+        std::vector<FoundLayer> layers = LayersOf(given);
+        std::move(layers.begin(), layers.end(), std::back_inserter(found));
+    }
+
+    std::set<std::string> taken;
+    int time_layers = 0;
+    for (FoundLayer& layer : found) {
+        layer.Entry.Name = UniqueName(layer.Layer->Name(), taken);
+        const layerconfig::LayerProposal proposal = layerconfig::ProposeLayer(layer.Layer);
+        streams.out << layer.Entry.Name << ": " << proposal.Reason << '\n';
+        if (proposal.TimeLayer) {
+            layer.Entry.Time = TimeSettingsOf(proposal);
+            ++time_layers;
+        }
+    }
+    std::stable_sort(found.begin(), found.end(), [](const FoundLayer& a, const FoundLayer& b) {
+        return DrawingTier(*a.Layer) < DrawingTier(*b.Layer);
+    });
+
+    project::Project project;
+    project.File = out;
+    for (FoundLayer& layer : found) {
+        if (project.Map.SpatialReference.empty()) {
+            project.Map.SpatialReference = SpatialReferenceText(layer.Layer->SpatialReference());
+        }
+        project.Layers.push_back(std::move(layer.Entry));
+    }
+    project::SaveProject(project, out, options.force ? platform::ExistingFile::Replace : platform::ExistingFile::Keep);
+
+    streams.out << "Wrote " << options.out << ": " << project.Layers.size()
+                << (project.Layers.size() == 1 ? " layer, " : " layers, ");
+    if (time_layers == 0) {
+        streams.out << "but no time layer was found, so there is nothing to step through\n";
+    } else {
+        streams.out << time_layers << (time_layers == 1 ? " time layer\n" : " time layers\n");
+    }
+    return kExitSuccess;
+}
+
+} // namespace chronova::cli
