@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/event.h"
+#include "platform/ui/control.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,7 +29,7 @@ struct DrawOperation {
 /// A headless picture box: records what is drawn on it so that tests can read it and the desktop app can
 /// replay it. Cls starts a new record (with the coordinates and draw mode still in force), so the record never
 /// holds more than the current picture.
-class PictureBox {
+class PictureBox : public Control {
 public:
     /// Classic raster modes the system uses.
     static constexpr int32_t kCopyPen = 13;
@@ -71,8 +74,6 @@ public:
     void FontSize(double points);
     bool FontBold() const noexcept { return font_bold_; }
     void FontBold(bool value) noexcept { font_bold_ = value; }
-    bool Visible() const noexcept { return visible_; }
-    void Visible(bool value) noexcept { visible_ = value; }
 
     double ScaleLeft() const noexcept { return scale_left_; }
     double ScaleTop() const noexcept { return scale_top_; }
@@ -82,7 +83,12 @@ public:
     /// The operations since the last Cls, that Cls first.
     const std::vector<DrawOperation>& Operations() const noexcept { return operations_; }
 
+    /// Raised after the box's width or height changed, from code as from the user resizing its window.
+    Event<> Resize;
+
 private:
+    void Resized() override { Resize.Fire(); }
+
     std::vector<DrawOperation> operations_;
     int32_t hwnd_;
     int32_t draw_mode_ = kCopyPen;
@@ -92,7 +98,6 @@ private:
     std::string font_name_ = "MS Sans Serif";
     double font_size_ = 8.25;
     bool font_bold_ = false;
-    bool visible_ = true;
     double scale_left_ = 0;
     double scale_top_ = 0;
     double scale_width_ = 1;

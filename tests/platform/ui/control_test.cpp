@@ -7,6 +7,7 @@
 #include "platform/ui/label.h"
 #include "platform/ui/list_box.h"
 #include "platform/ui/option_button.h"
+#include "platform/ui/picture_box.h"
 #include "platform/ui/slider.h"
 #include "platform/ui/text_box.h"
 #include "platform/ui/toolbar.h"
@@ -92,6 +93,23 @@ TEST(ControlTest, CaptionsOfOtherControlsAreKeptWithoutRaisingTheirEvents) {
     const Frame copy = frame;
     EXPECT_EQ(copy.Caption(), "Span");
     EXPECT_FALSE(copy.Enabled());
+}
+
+TEST(ControlTest, APlaceInTwipsAndAResizeOnlyWhenTheSizeChanges) {
+    PictureBox picture;
+    int resizes = 0;
+    picture.Resize.Connect([&] { ++resizes; });
+    picture.Move(150, 300, 4500, 600);
+    EXPECT_EQ(resizes, 1);
+    picture.Left(0); // moving alone is no resize
+    picture.Top(15);
+    EXPECT_EQ(resizes, 1);
+    picture.Width(-30); // no negative sizes
+    EXPECT_EQ(picture.Width(), 0);
+    EXPECT_EQ(resizes, 2);
+    EXPECT_EQ(picture.Left(), 0);
+    EXPECT_EQ(picture.Top(), 15);
+    EXPECT_EQ(picture.Height(), 600);
 }
 
 } // namespace
