@@ -99,14 +99,21 @@ frmSlider::frmSlider(platform::ui::EventLoop& loop) : Form("Chronova"), Timer1(l
     for (int16_t k = 0; k < static_cast<int16_t>(lblTime.size()); ++k) {
         control_events_.emplace_back(lblTime[static_cast<size_t>(k)].Change.Connect([this, k] { lblTime_Change(k); }));
     }
+    DesignWindow();
 }
 
 frmSlider::~frmSlider() = default;
 
 void frmSlider::Form_Load() {
     Trap("Form_Load ", kModule, TrapKind::TopLevel, [&] {
-        // The band's white pen, bold narrow font and transparent fill belong to the desktop window that replays
-        // the picture; the recorded picture keeps its draw mode.
+        LoadWindow();
+        // The band is drawn with a white pen combined with the background by AND, so a night segment's colour
+        // darkens what lies under it and day segments leave it light.
+        picDayNightBands.ForeColor(0xFFFFFF);
+        picDayNightBands.FontName("arial narrow");
+        picDayNightBands.FontSize(9);
+        picDayNightBands.FontBold(true);
+        picDayNightBands.FillStyle(platform::ui::PictureBox::kFillTransparent);
         picDayNightBands.DrawMode(kMaskPenDrawMode);
         picDayNightBands.Cls();
         Clear();

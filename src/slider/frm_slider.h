@@ -11,8 +11,10 @@
 #include "platform/event.h"
 #include "platform/ole_date.h"
 #include "platform/ui/combo_box.h"
+#include "platform/ui/command_button.h"
 #include "platform/ui/event_loop.h"
 #include "platform/ui/form.h"
+#include "platform/ui/frame.h"
 #include "platform/ui/label.h"
 #include "platform/ui/picture_box.h"
 #include "platform/ui/slider.h"
@@ -54,6 +56,14 @@ public:
     platform::ui::Timer Timer1;
     platform::ui::Timer Timer2;
     platform::ui::PictureBox picDayNightBands;
+    // The window: the buttons under the slider, the frame that centres them, and the maker's logos.
+    platform::ui::CommandButton cmdSelectLayers;
+    platform::ui::CommandButton cmdDisplayOptions;
+    platform::ui::Frame fraCenterFrame;
+    /// Always hidden; the band is drawn on picDayNightBands.
+    platform::ui::PictureBox picDayNight;
+    platform::ui::PictureBox picLogo;
+    platform::ui::PictureBox picPowered;
 
     // The time axis.
     /// Rebuilds the axis from the registered time layers.
@@ -139,6 +149,19 @@ public:
     void Timer2_Timer();
     void cboLayers_Click();
     void lblTime_Change(int16_t Index);
+    // The window's handlers.
+    /// Lays the controls out for Picture1's size: labels, slider, band, the centred buttons, the logo.
+    void Picture1_Resize();
+    /// Opens the layer configuration dialog modally.
+    void cmdSelectLayers_Click();
+    /// Opens the display options dialog modally, then applies the interval it leaves.
+    void cmdDisplayOptions_Click();
+    /// Lets the user pick the start (0), finish (1) or current (2) time.
+    void lblTime_Click(int16_t Index);
+    /// Opens the maker's link with the desktop's default action.
+    void picPowered_Click();
+    /// Whether the maker's logos are shown: not when "Mode" is "1" in either machine key.
+    static bool Branded();
 
     /// True between the display's drawing-started and drawing-finished notifications during playback.
     bool DisplayDrawing() const noexcept { return bDisplayDrawing; }
@@ -219,6 +242,10 @@ private:
     int32_t LabelMinutes(std::string_view sText) const;
     void ConnectDisplayEvents();
     void DisconnectDisplayEvents();
+    /// Gives the window's controls their design sizes and connects their handlers.
+    void DesignWindow();
+    /// The window part of loading: branding and the first vertical arrangement.
+    void LoadWindow();
 
     // Axis state, in minute numbers.
     int32_t lDataStart = 0;
@@ -239,6 +266,8 @@ private:
     double dLongitude = 0.0;
     double dLatitude = 0.0;
     bool range_applied_by_caller_ = false;
+    /// True from loading until the first layout ran.
+    bool bFirstLayout = true;
 
     // Playback.
     bool bDisplayDrawing = false;
@@ -258,6 +287,7 @@ private:
     int32_t lTimeSpanLabelColor = 0x0000FF;
 
     std::vector<platform::ScopedConnection> control_events_;
+    std::vector<platform::ScopedConnection> window_events_;
 };
 
 } // namespace chronova

@@ -7,6 +7,9 @@
 #include "gis/layers/open_layers.h"
 #include "gis/layers/raster_layer.h"
 #include "gis/layers/wms_map_layer.h"
+#include "layerconfig/layer_dialog.h"
+#include "slider/frm_slider.h"
+#include "slider/layer_dialog_service.h"
 #include "platform/ui/modal_dialog_service.h"
 #include "support/gdal_fixtures.h"
 #include "support/scratch_folder.h"
@@ -103,6 +106,22 @@ TEST_F(DialogApplyTest, AShapefileSetUpInTheModalDialogFiltersTheMapAtTheSliderT
 
     Registry().CurrentTime(Date::FromParts(2008, 3, 2, 6, 0));
     EXPECT_EQ(Drawn(*ships), (std::vector<uint32_t>{1}));
+}
+
+TEST_F(DialogApplyTest, TheSlidersSelectLayersButtonOpensTheDialogModally) {
+    auto ships = OpenShips();
+    layerconfig::InstallLayerDialog();
+    platform::ui::ScriptedModalDialogService dialogs;
+    platform::ui::ScopedModalDialogService scope(dialogs);
+    dialogs.Then<frmTimedLayers>([&](frmTimedLayers& dialog) {
+        dialog.tv1.UserCheck(dialog.tv1.Nodes().Item(1));
+        dialog.cmdButton[0].Press();
+    });
+    Registry().Slider()->cmdSelectLayers.Press();
+    SetLayerDialogOpener(nullptr);
+    EXPECT_EQ(dialogs.Shown(), (std::vector<std::string>{"Select Map Layers For Timeline"}));
+    EXPECT_NE(Registered(ships), nullptr);
+    EXPECT_EQ(Registry().Slider()->lblTime[0].Caption(), "010600Z MAR 2008"); // the axis follows the new layer
 }
 
 TEST_F(DialogApplyTest, AGeoPackageLayerJoinedToItsObservationsShowsTheStationsReportingAtEachStep) {

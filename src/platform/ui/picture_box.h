@@ -85,6 +85,15 @@ public:
 
     /// Raised after the box's width or height changed, from code as from the user resizing its window.
     Event<> Resize;
+    /// Raised when the user clicks the picture (a logo that opens a link).
+    Event<> Click;
+
+    /// The user clicks the picture: raises Click unless the box is disabled or hidden.
+    void UserClick() {
+        if (Enabled() && Visible()) {
+            Click.Fire();
+        }
+    }
 
 private:
     void Resized() override { Resize.Fire(); }
