@@ -23,7 +23,6 @@ using platform::ui::kTwipsPerPixel;
 
 namespace {
 
-constexpr std::string_view kModule = "frmSlider";
 constexpr std::string_view kProductKey = "Software\\Veltrane\\Chronova";
 constexpr std::string_view kMakerKey = "SOFTWARE\\Veltrane Software";
 // The gap between the rows of the window: 5 pixels.
