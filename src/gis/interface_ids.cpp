@@ -9,6 +9,9 @@
 #include "gis/layers/group_layer.h"
 #include "gis/layers/raster_layer.h"
 #include "gis/layers/wms_map_layer.h"
+#include "gis/map/command.h"
+#include "gis/map/dockable_window.h"
+#include "gis/map/extension.h"
 #include "platform/automation_error.h"
 
 namespace chronova::gis {
@@ -36,6 +39,10 @@ struct InterfaceTable {
             {iid::kWorkspace, Is<IWorkspace>()},
             {iid::kFeatureWorkspace, Is<IFeatureWorkspace>()},
             {iid::kGeodatabaseWorkspace, Is<IGeodatabaseWorkspace>()},
+            {iid::kExtension, Is<IExtension>()},
+            {iid::kExtensionConfig, Is<IExtensionConfig>()},
+            {iid::kCommand, Is<ICommand>()},
+            {iid::kDockableWindowDef, Is<IDockableWindowDef>()},
         };
         for (const auto& [id, test] : own) {
             tests.emplace(std::string(id), test);

@@ -37,6 +37,14 @@ inline constexpr std::string_view kWorkspace = "{07A5AE96-EBBF-4034-810B-50A52A5
 inline constexpr std::string_view kFeatureWorkspace = "{03A701CC-1F1C-4690-BDEF-CFED00D1CB23}";
 /// The single-file geodatabase workspace (IGeodatabaseWorkspace).
 inline constexpr std::string_view kGeodatabaseWorkspace = "{4B21005E-01DF-4945-9038-ADCBD17A0F2E}";
+/// A component the application starts and shuts down (IExtension).
+inline constexpr std::string_view kExtension = "{7F657EC9-DBF1-11D2-9F2F-00C04F6BC69E}";
+/// An extension the user switches on and off (IExtensionConfig).
+inline constexpr std::string_view kExtensionConfig = "{12A4C258-CC9D-4CA7-9F29-79DED88DD45F}";
+/// A toolbar command (ICommand).
+inline constexpr std::string_view kCommand = "{36B06538-4437-11D1-B970-080009EE4E51}";
+/// The definition of a dockable window (IDockableWindowDef).
+inline constexpr std::string_view kDockableWindowDef = "{3D1FA10A-F154-11D3-A67E-0008C7DF97B9}";
 } // namespace iid
 
 /// Tells whether an object offers one interface; usually a dynamic_cast to the interface's class.

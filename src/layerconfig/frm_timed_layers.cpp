@@ -51,6 +51,7 @@ frmTimedLayers::frmTimedLayers() : Form("Select Map Layers For Timeline") {
 frmTimedLayers::~frmTimedLayers() = default;
 
 void frmTimedLayers::DesignCaptions() {
+    Window.Move(0, 0, 9600, 7200);
     tv1.Checkboxes(true);
     cmdButton[0].Caption("Done");
     cmdButton[1].Caption("Cancel");
@@ -111,6 +112,8 @@ void frmTimedLayers::Form_Load() {
         lPrevOwner = g_hWndOwner;
         g_hWndOwner = hWnd();
         lCachedCount = 0;
+        Window.CenterOnScreen();
+        Window.OwnerWindow(g_pApp ? g_pApp->hWnd() : 0);
         cmbInterval.Clear();
         cmbInterval.AddItem("Days");
         cmbInterval.AddItem("Hours");

@@ -5,6 +5,7 @@
 #include "platform/ui/check_box.h"
 #include "platform/ui/combo_box.h"
 #include "platform/ui/command_button.h"
+#include "platform/ui/dialog_window.h"
 #include "platform/ui/form.h"
 #include "platform/ui/frame.h"
 #include "platform/ui/label.h"
@@ -40,6 +41,9 @@ public:
     frmTimedLayers(const frmTimedLayers&) = delete;
     frmTimedLayers& operator=(const frmTimedLayers&) = delete;
     ~frmTimedLayers() override;
+
+    /// The dialog's place on the screen and its owner, the host's main window.
+    platform::ui::DialogWindow Window;
 
     // Controls, named as the form names them.
     platform::ui::TreeView tv1;

@@ -116,6 +116,7 @@ void frmSlider::Form_Load() {
         picDayNightBands.FillStyle(platform::ui::PictureBox::kFillTransparent);
         picDayNightBands.DrawMode(kMaskPenDrawMode);
         picDayNightBands.Cls();
+        HookPicture1();
         Clear();
         sLastRange = kDefaultRange;
         bUseDateTimeSet = false;
@@ -128,6 +129,7 @@ void frmSlider::Form_Unload() {
     Trap("Form_Unload ", kModule, TrapKind::TopLevel, [&] {
         DisconnectDisplayEvents();
         Clear();
+        UnhookPicture1();
     });
 }
 
@@ -339,13 +341,7 @@ void frmSlider::Clear() {
         for (auto& label : lblTime) {
             label.Caption("");
         }
-        bSpanActive = false;
-        iSpanStartPos = -1;
-        iSpanFinishPos = -1;
-        dteSpanStart = Date();
-        dteSpanFinish = Date();
-        sSpanStartText.clear();
-        sSpanFinishText.clear();
+        ClearTimeSpan();
         Slider1.Min(0);
         Slider1.Max(1);
         Slider1.Value(0);
@@ -552,11 +548,6 @@ int16_t frmSlider::GetTickPosition(Date dteTime) {
         result = ToInteger(axis.UniquePoints() ? axis.PositionOf(t) : axis.ClampedPositionOf(t, Slider1.Max()));
     });
     return result;
-}
-
-void frmSlider::DrawDayNight() {
-    // The day/night band itself is not drawn yet; the picture is only cleared so no stale band is shown.
-    picDayNightBands.Cls();
 }
 
 // ---- Range selection and labels ----

@@ -110,7 +110,8 @@ public:
     bool Locked() const noexcept { return bLocked; }
     void Locked(bool value) noexcept { bLocked = value; }
 
-    // The highlighted time span on the slider; the desktop window draws it.
+    // The highlighted time span on the slider, drawn by modSliderSelect while the slider paints.
+    /// True while the span is wanted and Picture1 is hooked.
     bool TimeSpanActive();
     void TimeSpanActive(bool value);
     void SetTimeSpan(platform::Date dteStart, platform::Date dteFinish);
@@ -122,11 +123,22 @@ public:
     const std::string& SpanStartText() const noexcept { return sSpanStartText; }
     const std::string& SpanFinishText() const noexcept { return sSpanFinishText; }
     bool TimeSpanLabelEnabled() const noexcept { return bSpanLabels; }
-    void TimeSpanLabelEnabled(bool value) noexcept { bSpanLabels = value; }
-    int32_t TimeSpanColor() const noexcept { return lTimeSpanColor; }
-    void TimeSpanColor(int32_t value) noexcept { lTimeSpanColor = value; }
-    int32_t TimeSpanLabelColor() const noexcept { return lTimeSpanLabelColor; }
-    void TimeSpanLabelColor(int32_t value) noexcept { lTimeSpanLabelColor = value; }
+    //! A changed value repaints; the texts come with the next SetTimeSpan.
+    void TimeSpanLabelEnabled(bool value);
+    int32_t TimeSpanColor() const;
+    //! A changed colour repaints the strip.
+    void TimeSpanColor(int32_t value);
+    int32_t TimeSpanLabelColor() const;
+    void TimeSpanLabelColor(int32_t value);
+
+    // Time span drawing
+    /// Hooks Picture1 so that the span's strip is drawn while Slider1 paints, and turns the slider's position
+    /// tip off; when that fails the user is told and the form goes on without the strip. For Form_Load.
+    bool HookPicture1();
+    /// Ends the hook of Picture1. For Form_Unload.
+    void UnhookPicture1();
+    /// Switches the span off and forgets it: its flag, positions, dates and texts, and the strip. For Clear.
+    void ClearTimeSpan();
 
     // Queries and commands for programs, so that they need not drive the controls.
     /// The axis as the controls show it, in one snapshot.
@@ -283,8 +295,6 @@ private:
     int16_t iSpanFinishPos = -1;
     std::string sSpanStartText;
     std::string sSpanFinishText;
-    int32_t lTimeSpanColor = 0x0000FF; // red, as 0x00BBGGRR
-    int32_t lTimeSpanLabelColor = 0x0000FF;
 
     std::vector<platform::ScopedConnection> control_events_;
     std::vector<platform::ScopedConnection> window_events_;

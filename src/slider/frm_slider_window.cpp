@@ -9,6 +9,7 @@
 #include "platform/settings_store.h"
 #include "records/process_state.h"
 #include "records/time_codes.h"
+#include "slider/frm_display_options.h"
 #include "slider/layer_dialog_service.h"
 
 #include <algorithm>
@@ -125,6 +126,11 @@ void frmSlider::cmdSelectLayers_Click() {
 void frmSlider::cmdDisplayOptions_Click() {
     Trap("cmdDisplayOptions_Click ", kModule, TrapKind::TopLevel, [&] {
         g_lDisplayInterval = GetInterval();
+        frmDisplayOptions dialog;
+        dialog.Show(platform::ui::FormShow::Modal);
+        if (dialog.Loaded()) {
+            dialog.Unload();
+        }
         // The interval is applied again even when the dialog left it as it was.
         SetInterval(g_lDisplayInterval);
         if (g_iDisplayType != kDisplayUniquePoints) {

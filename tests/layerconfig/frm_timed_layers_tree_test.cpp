@@ -48,6 +48,8 @@ TEST_F(DialogTest, OpensWithItsCaptionAnEmptyPanelAndNoTreeForAnEmptyMap) {
     EXPECT_EQ(Entries(dialog.cmbInterval), (std::vector<std::string>{"Days", "Hours", "Minutes"}));
     EXPECT_FALSE(dialog.chkRefresh.Enabled());
     EXPECT_EQ(g_hWndOwner, dialog.hWnd());
+    EXPECT_EQ(dialog.Window.OwnerWindow(), g_pApp->hWnd());
+    EXPECT_EQ(dialog.Window.Left() * 2 + dialog.Window.Width(), platform::ui::DialogScreen().width);
     dialog.cmdButton[1].Press();
     EXPECT_FALSE(dialog.Loaded());
     EXPECT_NE(g_hWndOwner, dialog.hWnd());

@@ -24,6 +24,8 @@ void AddRenderOptions(CLI::App& command, RenderOptions& options) {
     command.add_flag("--unique", options.unique, "one frame per distinct time step of the layers")->excludes(interval);
     command.add_option("--size", options.size, "frame size in pixels, WxH (default: the project's, else 1024x768)");
     command.add_flag("--quiet", options.quiet, "no progress bar");
+    command.add_flag("--timeline", options.timeline,
+                     "a strip under each map with the slider: start, finish, position, day/night band, time span");
 }
 
 // Runs a command, turning its failures into the documented exit statuses: a bad project file or bad input is
@@ -91,6 +93,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     init->add_option("--out", init_options.out, "the project file to write")->capture_default_str();
     init->add_flag("--force", init_options.force, "replace the project file if it exists");
 
+    auto* register_classes =
+        app.add_subcommand("register", "make the host load the extension, the time command and the slider window");
+    auto* unregister_classes = app.add_subcommand("unregister", "stop the host from loading them");
+
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
@@ -117,6 +123,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     if (demo->parsed()) {
         return Guarded(err, [&] { return RunDemo(demo_options, streams); });
+    }
+    if (register_classes->parsed() || unregister_classes->parsed()) {
+        return Guarded(err, [&] { return RunRegister(register_classes->parsed(), streams); });
     }
     out << app.help();
     return kExitSuccess;

@@ -32,6 +32,8 @@ struct RenderOptions {
     std::optional<std::string> size; ///< "WxH"
     std::optional<int32_t> fps;
     bool quiet = false;
+    /// A strip under each map with the slider: its start and finish, the position, the day/night band, the span.
+    bool timeline = false;
 };
 
 /// chronova init: the data to look at and the project file to write.
@@ -59,5 +61,7 @@ int RunRender(const RenderOptions& options, Streams streams);
 int RunAnimate(const RenderOptions& options, Streams streams);
 int RunDemo(const DemoOptions& options, Streams streams);
 int RunInit(const InitOptions& options, Streams streams);
+/// register (install true) or unregister the extension's classes in the host's component categories.
+int RunRegister(bool install, Streams streams);
 
 } // namespace chronova::cli

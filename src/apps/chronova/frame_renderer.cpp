@@ -1,18 +1,31 @@
 #include "apps/chronova/frame_renderer.h"
 
 #include <QGuiApplication>
+#include <QPainter>
 #include <cstdio>
 #include <cstdlib>
 
 #include "apps/chronova/export/frame_overlay.h"
 #include "gis/map/map.h"
+#include "platform/automation_error.h"
 #include "registry/chronova_data.h"
 
 namespace chronova::cli {
 
-FrameRenderer::FrameRenderer(std::shared_ptr<gis::Map> map, ChronovaData& registry, QSize size, QColor background)
+FrameRenderer::FrameRenderer(std::shared_ptr<gis::Map> map, ChronovaData& registry, QSize size, QColor background,
+                             bool timeline)
     : map_(std::move(map)), registry_(registry), size_(size), drawer_(map_) {
     drawer_.Background(background);
+    if (timeline) {
+        if (registry_.Slider() == nullptr) {
+            platform::RaiseError(91, "The registry has no slider to draw the timeline from.");
+        }
+        timeline_ = std::make_unique<TimelineStrip>(*registry_.Slider(), size_.width());
+    }
+}
+
+QSize FrameRenderer::FrameSize() const {
+    return timeline_ ? QSize(size_.width(), size_.height() + timeline_->Height()) : size_;
 }
 
 int32_t FrameRenderer::FrameCount() const {
@@ -24,7 +37,15 @@ QImage FrameRenderer::Render(int32_t position) {
     registry_.GoToPosition(position);
     QImage frame = drawer_.Update(size_);
     exporting::DrawTimeLabel(frame, registry_.Axis().current_label);
-    return frame;
+    if (!timeline_) {
+        return frame;
+    }
+    QImage whole(FrameSize(), frame.format());
+    QPainter painter(&whole);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(0, 0, frame);
+    painter.drawImage(0, size_.height(), timeline_->Draw());
+    return whole;
 }
 
 void EnsureGuiApplication() {

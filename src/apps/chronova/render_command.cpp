@@ -113,9 +113,9 @@ int32_t RenderProject(const RenderOptions& options, const CheckedOptions& checke
     EnsureGuiApplication();
     const gis::Color background = opened.Session().Background();
     FrameRenderer renderer(opened.Session().Map(), registry, size,
-                           QColor(background.Red, background.Green, background.Blue));
+                           QColor(background.Red, background.Green, background.Blue), options.timeline);
     const int32_t count = renderer.FrameCount();
-    start(size, options.fps.value_or(settings.Fps));
+    start(renderer.FrameSize(), options.fps.value_or(settings.Fps));
     ProgressBar progress(streams.err, streams.err_is_terminal && !options.quiet, "Rendering", count);
     for (int32_t position = 0; position < count; ++position) {
         sink(position, renderer.Render(position));

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "gis/host_errors.h"
+#include "gis/map/extension_states.h"
 #include "platform/automation_error.h"
 
 namespace chronova::gis {
@@ -42,6 +43,49 @@ std::shared_ptr<IExtension> Application::FindExtensionByName(std::string_view na
     const auto found = std::find_if(extensions_.begin(), extensions_.end(),
                                     [&](const auto& extension) { return extension->Name() == name; });
     return found != extensions_.end() ? *found : nullptr;
+}
+
+void Application::EnableExtension(std::string_view name, bool enabled) {
+    const auto config = std::dynamic_pointer_cast<IExtensionConfig>(FindExtensionByName(name));
+    if (!config) {
+        platform::RaiseError(platform::error::kInvalidProcedureCall,
+                             "No extension named '" + std::string(name) + "' can be switched on or off.");
+    }
+    const auto state = enabled ? ExtensionState::Enabled : ExtensionState::Disabled;
+    RememberExtensionState(name, state);
+    config->State(static_cast<int32_t>(state));
+}
+
+// Held by value, so the command outlives its OnCreate whatever the caller's pointer does.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
+void Application::AddCommand(const UID& clsid, std::shared_ptr<ICommand> command) {
+    if (!command) {
+        platform::RaiseError(platform::error::kObjectNotSet, "No command was given to the application.");
+    }
+    if (clsid.IsEmpty()) {
+        platform::RaiseError(platform::error::kInvalidProcedureCall, "A UID without a value names nothing.");
+    }
+    if (FindCommand(clsid)) {
+        platform::RaiseError(platform::error::kKeyAlreadyAssociated,
+                             "A command of the class " + clsid.Value() + " exists already.");
+    }
+    commands_.emplace_back(clsid, command);
+    command->OnCreate(shared_from_this());
+}
+
+std::shared_ptr<ICommand> Application::FindCommand(const UID& clsid) const {
+    const auto found =
+        std::find_if(commands_.begin(), commands_.end(), [&](const auto& entry) { return entry.first == clsid; });
+    return found != commands_.end() ? found->second : nullptr;
+}
+
+bool Application::ClickCommand(const UID& clsid) {
+    const auto command = FindCommand(clsid);
+    if (!command || !command->Enabled()) {
+        return false;
+    }
+    command->OnClick();
+    return true;
 }
 
 void Application::NewDocument() {
@@ -84,6 +128,9 @@ void Application::Shutdown() {
     shut_down_ = true;
     const auto self = shared_from_this();
     dockable_windows_->DestroyAll();
+    // Taken first: a command may reach back into the application as it goes.
+    auto commands = std::exchange(commands_, {});
+    commands.clear();
     const std::vector<std::shared_ptr<IExtension>> extensions = std::exchange(extensions_, {});
     for (auto extension = extensions.rbegin(); extension != extensions.rend(); ++extension) {
         (*extension)->Shutdown();

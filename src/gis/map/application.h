@@ -5,18 +5,21 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "gis/map/command.h"
 #include "gis/map/dockable_window.h"
 #include "gis/map/document.h"
 #include "gis/map/extension.h"
 #include "gis/map/status_bar.h"
+#include "gis/uid.h"
 #include "platform/event.h"
 #include "platform/variant.h"
 
 namespace chronova::gis {
 
-/// The running host: its one document, main window, extensions, status bar and dockable windows. It replaces
+/// The running host: its one document, main window, extensions, commands, status bar and dockable windows. It replaces
 /// the document's contents as a desktop host does on new, open and close, with the same events.
 class Application : public virtual platform::IUnknown, public std::enable_shared_from_this<Application> {
     struct Token {};
@@ -39,6 +42,19 @@ public:
     void AddExtension(std::shared_ptr<IExtension> extension);
     /// The extension with exactly this name, or null.
     std::shared_ptr<IExtension> FindExtensionByName(std::string_view name) const;
+    /// Switches an extension on or off as the user does in the extensions dialog: sets its state and remembers
+    /// it for the next start (gis/map/extension_states.h). Raises 5 for an extension that is not loaded or
+    /// cannot be switched.
+    void EnableExtension(std::string_view name, bool enabled);
+
+    /// Keeps a command under its class identifier and calls its OnCreate with this application. Raises 91 for
+    /// no command, 5 for an empty identifier and 457 for one that is taken.
+    void AddCommand(const UID& clsid, std::shared_ptr<ICommand> command);
+    /// The command of the class, or null.
+    std::shared_ptr<ICommand> FindCommand(const UID& clsid) const;
+    /// Clicks a command for the user: its OnClick runs when the command is there and enabled. False when it
+    /// did not run.
+    bool ClickCommand(const UID& clsid);
 
     gis::StatusBar& StatusBar() noexcept { return *status_bar_; }
     gis::DockableWindowManager& DockableWindowManager() noexcept { return *dockable_windows_; }
@@ -54,7 +70,8 @@ public:
     void OpenDocument(const std::string& path);
     /// Fires CloseDocument, then leaves the document without maps.
     void CloseDocument();
-    /// Destroys the dockable windows and shuts the extensions down, latest first; a second call does nothing.
+    /// Destroys the dockable windows, releases the commands and shuts the extensions down, latest first; a
+    /// second call does nothing.
     void Shutdown();
 
 private:
@@ -63,6 +80,7 @@ private:
     int32_t window_handle_;
     std::shared_ptr<gis::Document> document_;
     std::vector<std::shared_ptr<IExtension>> extensions_;
+    std::vector<std::pair<UID, std::shared_ptr<ICommand>>> commands_;
     std::shared_ptr<gis::StatusBar> status_bar_;
     std::shared_ptr<gis::DockableWindowManager> dockable_windows_;
     Loader loader_;

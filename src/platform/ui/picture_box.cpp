@@ -3,6 +3,8 @@
 #include "platform/automation_error.h"
 #include "platform/ui/window_handle.h"
 
+#include <utility>
+
 namespace chronova::platform::ui {
 
 PictureBox::PictureBox() : hwnd_(NewWindowHandle()) {}
@@ -71,7 +73,51 @@ void PictureBox::LineBox(double x1, double y1, double x2, double y2, int32_t col
     op.y2 = y2;
     op.color = color;
     op.filled = filled;
+    op.pen_width = draw_width_;
     operations_.push_back(op);
+}
+
+void PictureBox::Line(double x1, double y1, double x2, double y2, int32_t color) {
+    DrawOperation op;
+    op.kind = DrawOperation::Kind::Line;
+    op.x1 = x1;
+    op.y1 = y1;
+    op.x2 = x2;
+    op.y2 = y2;
+    op.color = color;
+    op.pen_width = draw_width_;
+    operations_.push_back(op);
+}
+
+void PictureBox::DrawText(double x, double y, std::string_view text, TextAlign align) {
+    DrawOperation op;
+    op.kind = DrawOperation::Kind::Text;
+    op.x1 = x;
+    op.y1 = y;
+    op.color = fore_color_;
+    op.text = text;
+    op.font_name = font_name_;
+    op.font_size = font_size_;
+    op.font_bold = font_bold_;
+    op.align = align;
+    operations_.push_back(std::move(op));
+}
+
+void PictureBox::DrawWidth(int32_t pixels) {
+    if (pixels < 1 || pixels > 32767) {
+        RaiseError(380, "Invalid property value");
+    }
+    draw_width_ = pixels;
+}
+
+CustomDrawProcedure PictureBox::WindowProcedure(CustomDrawProcedure procedure) {
+    return std::exchange(window_procedure_, std::move(procedure));
+}
+
+int32_t PictureBox::Notify(const CustomDraw& notification) const {
+    // A copy, so that a procedure which ends the subclassing while it runs is not destroyed under itself.
+    const CustomDrawProcedure procedure = window_procedure_;
+    return procedure ? procedure(notification) : custom_draw::kDoDefault;
 }
 
 void PictureBox::DrawMode(int32_t mode) {

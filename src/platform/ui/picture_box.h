@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/event.h"
+#include "platform/ui/canvas.h"
 #include "platform/ui/control.h"
+#include "platform/ui/custom_draw.h"
 
 #include <cstdint>
 #include <string>
@@ -12,28 +14,36 @@ namespace chronova::platform::ui {
 
 /// One recorded drawing operation of a picture box.
 struct DrawOperation {
-    enum class Kind { Cls, Scale, Box, DrawMode };
+    enum class Kind { Cls, Scale, Box, DrawMode, Line, Text };
 
     Kind kind = Kind::Cls;
-    double x1 = 0;         ///< Scale: left; Box: first corner
-    double y1 = 0;         ///< Scale: top
-    double x2 = 0;         ///< Scale: right; Box: opposite corner
+    double x1 = 0;         ///< Scale: left; Box, Line: first corner or end; Text: anchor
+    double y1 = 0;         ///< Scale: top; Text: top of the text
+    double x2 = 0;         ///< Scale: right; Box, Line: opposite corner or end
     double y2 = 0;         ///< Scale: bottom
-    int32_t color = 0;     ///< Box: colour as 0x00BBGGRR
+    int32_t color = 0;     ///< Cls: back colour; Box, Line, Text: colour as 0x00BBGGRR
     bool filled = false;   ///< Box: filled with its colour rather than outlined
     int32_t draw_mode = 0; ///< DrawMode: the raster mode (13 copy pen, 7 xor pen, ...)
+    int32_t pen_width = 1; ///< Box, Line: the pen's width in pixels
+    std::string text;      ///< Text: what is written
+    std::string font_name; ///< Text: the font
+    double font_size = 0;  ///< Text: the font size in points
+    bool font_bold = false;
+    TextAlign align = TextAlign::Left; ///< Text: which end of the text the anchor is
 
     friend bool operator==(const DrawOperation&, const DrawOperation&) = default;
 };
 
-/// A headless picture box: records what is drawn on it so that tests can read it and the desktop app can
-/// replay it. Cls starts a new record (with the coordinates and draw mode still in force), so the record never
-/// holds more than the current picture.
+/// A headless picture box: records what is drawn on it so that tests can read it and a display can replay it
+/// (PaintPicture). Cls starts a new record (with the coordinates and draw mode still in force), so the record never
+/// holds more than the current picture. Controls placed inside the box send it their custom-draw notifications,
+/// which its window procedure answers.
 class PictureBox : public Control {
 public:
-    /// Classic raster modes the system uses.
-    static constexpr int32_t kCopyPen = 13;
-    static constexpr int32_t kXorPen = 7;
+    /// Classic raster modes the system uses (all sixteen are in draw_mode).
+    static constexpr int32_t kCopyPen = draw_mode::kCopyPen;
+    static constexpr int32_t kXorPen = draw_mode::kXorPen;
+    static constexpr int32_t kMaskPen = draw_mode::kMaskPen;
     /// Classic fill styles: solid fill, or no fill at all.
     static constexpr int32_t kFillSolid = 0;
     static constexpr int32_t kFillTransparent = 1;
@@ -49,8 +59,16 @@ public:
     void Cls();
     /// Sets the user coordinates of the picture: (x1, y1) is the top-left corner, (x2, y2) the bottom-right.
     void Scale(double x1, double y1, double x2, double y2);
-    /// Draws a box between two corners, outlined or filled with the colour.
+    /// Draws a box between two corners with the pen of DrawWidth, outlined or filled with the colour.
     void LineBox(double x1, double y1, double x2, double y2, int32_t color, bool filled);
+    /// Draws a line between two points with the pen of DrawWidth.
+    void Line(double x1, double y1, double x2, double y2, int32_t color);
+    /// Writes text in the font and fore colour in force, its top at y and the given end (or centre) at x.
+    void DrawText(double x, double y, std::string_view text, TextAlign align = TextAlign::Left);
+
+    int32_t DrawWidth() const noexcept { return draw_width_; }
+    //! Width in pixels of the pen of later lines and boxes, 1..32767 (else error 380).
+    void DrawWidth(int32_t pixels);
 
     int32_t DrawMode() const noexcept { return draw_mode_; }
     //! Changes how later drawing combines with the picture (1..16, else error 380); recorded only when it
@@ -95,12 +113,28 @@ public:
         }
     }
 
+    /// The procedure that answers the custom-draw notifications of the controls inside the box; empty answers
+    /// custom_draw::kDoDefault.
+    const CustomDrawProcedure& WindowProcedure() const noexcept { return window_procedure_; }
+    //! Replaces the procedure (subclassing the box) and returns the one it replaces, which the new procedure
+    //! calls for what it leaves alone and which is put back to end the subclassing.
+    CustomDrawProcedure WindowProcedure(CustomDrawProcedure procedure);
+    /// Answers a custom-draw notification through the window procedure.
+    int32_t Notify(const CustomDraw& notification) const;
+
+    /// Asks the display to paint the box again, and the controls inside it: raises Invalidated.
+    void Refresh() { Invalidated.Fire(); }
+    /// Raised by Refresh.
+    Event<> Invalidated;
+
 private:
     void Resized() override { Resize.Fire(); }
 
     std::vector<DrawOperation> operations_;
     int32_t hwnd_;
     int32_t draw_mode_ = kCopyPen;
+    int32_t draw_width_ = 1;
+    CustomDrawProcedure window_procedure_;
     int32_t back_color_ = 0xFFFFFF;
     int32_t fore_color_ = 0x000000;
     int32_t fill_style_ = kFillTransparent;

@@ -1,15 +1,23 @@
 #pragma once
 
 #include "platform/event.h"
+#include "platform/ui/canvas.h"
 #include "platform/ui/control.h"
+#include "platform/ui/custom_draw.h"
 
 #include <cstdint>
 
 namespace chronova::platform::ui {
 
+class PictureBox;
+
 /// A headless slider control. Value always lies between Min and Max; changing it from code raises Change at
 /// once, as a user change would, while a drag by the user raises Scroll for each move and a single Change when
 /// the thumb is let go. A disabled slider ignores the user but still follows changes made in code.
+///
+/// It draws itself (Paint) in pixels of its own size: a channel across, the thumb on it at Value and the tick
+/// marks under the thumb. While it draws it sends custom-draw notifications to the picture box it sits in
+/// (Container), which may draw on the same canvas or skip parts, as a window's parent does.
 class Slider : public Control {
 public:
     Slider() = default;
@@ -49,6 +57,33 @@ public:
 
     /// The number of tick marks drawn, both ends included.
     int32_t GetNumTicks() const noexcept;
+    /// The x of an interior tick mark in the slider's pixels: index 0 is the first tick after Min's, up to
+    /// GetNumTicks() - 3; -1 for any other index. The end ticks are not available this way.
+    int32_t GetTicPos(int32_t index) const noexcept;
+
+    /// The picture box the slider sits in, which answers its custom-draw notifications; none by default.
+    const PictureBox* Container() const noexcept { return container_; }
+    //! The box must outlive the slider or be replaced first.
+    void Container(const PictureBox* box) noexcept { container_ = box; }
+
+    bool PositionTip() const noexcept { return position_tip_; }
+    //! Whether a tip beside the thumb shows the value while the user drags it.
+    void PositionTip(bool value) noexcept { position_tip_ = value; }
+
+    /// The slider's client area: its size in pixels.
+    PixelRect ClientRect() const noexcept;
+    /// The channel the thumb runs in.
+    PixelRect ChannelRect() const noexcept;
+    /// The thumb at the present value.
+    PixelRect ThumbRect() const noexcept;
+    /// The x of the centre of the thumb (and of the tick) of a value, which need not lie in the range.
+    int32_t ValueX(int32_t value) const noexcept;
+
+    /// Draws the slider on a canvas that stands for its client area, with the custom-draw notifications at the
+    /// whole control's and each part's stages: the tick marks, the channel and the thumb, in that order. The
+    /// container's answers decide which parts are drawn and which later notifications it gets. Nothing happens
+    /// while the slider has no width or height.
+    void Paint(ICanvas& canvas) const;
 
     /// The user drags the thumb to a value: it is clamped and stored, Scroll is raised, Change is not.
     /// Ignored while the slider is disabled.
@@ -66,6 +101,12 @@ public:
 private:
     int32_t Clamp(int32_t value) const noexcept;
     void Reclamp();
+    /// The value of tick k counting from Min's tick (0).
+    int64_t TickValue(int64_t k) const noexcept;
+    int32_t Notify(ICanvas& canvas, DrawStage stage, SliderPart part, const PixelRect& rect) const;
+    void DrawTicks(ICanvas& canvas) const;
+    void DrawChannel(ICanvas& canvas) const;
+    void DrawThumb(ICanvas& canvas) const;
 
     int32_t min_ = 0;
     int32_t max_ = 10;
@@ -78,6 +119,8 @@ private:
     int32_t sel_length_ = 0;
     bool dragging_ = false;
     int32_t reported_value_ = 0; // the value Change last told listeners about
+    const PictureBox* container_ = nullptr;
+    bool position_tip_ = true;
 };
 
 } // namespace chronova::platform::ui

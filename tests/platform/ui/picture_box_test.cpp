@@ -1,6 +1,8 @@
 #include "platform/ui/picture_box.h"
 
 #include "platform/automation_error.h"
+#include "platform/ui/picture_painter.h"
+#include "support/recording_canvas.h"
 
 #include <gtest/gtest.h>
 
@@ -70,6 +72,45 @@ TEST(PictureBoxTest, FontAndFillPropertiesKeepTheirValuesAndRejectOutOfRangeOnes
     EXPECT_TRUE(box.FontBold());
     EXPECT_EQ(box.ForeColor(), 0xFFFFFF);
     EXPECT_EQ(box.Operations().size(), 0U); // properties for later drawing, not drawing themselves
+}
+
+// What a display paints from the record: user units spread over the canvas, pens widened around their pixel, and
+// each operation in the draw mode it was recorded under.
+TEST(PaintPictureTest, ReplaysTheRecordInPixels) {
+    PictureBox box;
+    box.BackColor(0x123456);
+    box.Cls();
+    box.Line(0, 0, 0.5, 1, 0x333333); // before any Scale the box spans one unit each way
+    box.Scale(0, 0, 10, 10);
+    box.DrawMode(PictureBox::kMaskPen);
+    box.DrawWidth(15);
+    box.LineBox(2, 0, 4, 0, 0x696969, true);
+    box.DrawWidth(4);
+    EXPECT_THROW(box.DrawWidth(0), AutomationError);
+    box.LineBox(1, 1, 3, 3, 0x00FF00, false);
+    box.FontSize(6);
+    box.DrawText(5, 5, "x");
+    box.Scale(0, 0, 0, 10); // no width: what follows cannot be placed
+    box.LineBox(1, 1, 2, 2, 0, true);
+
+    testing::RecordingCanvas canvas(100, 50);
+    PaintPicture(box, canvas);
+    using Call = testing::CanvasCall::Kind;
+    const auto& drawn = canvas.drawn;
+    ASSERT_EQ(drawn.size(), 5U);
+    EXPECT_EQ(drawn[0].rect, (PixelRect{0, 0, 100, 50}));
+    EXPECT_EQ(drawn[0].color, 0x123456);
+    EXPECT_EQ(drawn[1].rect, (PixelRect{0, 0, 50, 50}));
+    // 15 pixels: 7 on each side of the corners at x 20 and 40, y 0, ANDed onto the picture.
+    EXPECT_EQ(drawn[2].kind, Call::Fill);
+    EXPECT_EQ(drawn[2].rect, (PixelRect{13, -7, 48, 8}));
+    EXPECT_EQ(drawn[2].mode, draw_mode::kMaskPen);
+    // An even width reaches one pixel further after the corner than before it.
+    EXPECT_EQ(drawn[3].kind, Call::Frame);
+    EXPECT_EQ(drawn[3].rect, (PixelRect{9, 4, 33, 18}));
+    EXPECT_EQ(drawn[4].kind, Call::Text);
+    EXPECT_EQ(drawn[4].rect, (PixelRect{50, 25, 50, 25}));
+    EXPECT_EQ(drawn[4].style.font.pixel_height, 8);
 }
 
 } // namespace
