@@ -324,8 +324,7 @@ void frmTimedLayers::tv1_NodeClick(const TreeNodePtr& /*Node*/) {
             layer_id = platform::CLng(platform::Variant(platform::Mid(selected->Key(), 2)));
             layer = FindLayerById(layer_id);
         }
-        const bool composite =
-            selected && selected->Children() > 0 && !(layer && layerconfig::IsWmsLayer(*layer));
+        const bool composite = selected && selected->Children() > 0 && !(layer && layerconfig::IsWmsLayer(*layer));
         if (!selected || composite) {
             pCurrentData.reset();
             sCurrentKey.clear();

@@ -125,8 +125,8 @@ void frmTimedLayers::LoadLayerData(const std::shared_ptr<LayerData>& pLayerData)
         lblLabel[3].Caption(panel.direction);
         Frame1.Visible(!panel.raster);
         fraRaster.Visible(panel.raster);
-        const bool geodatabase = !record.IsShapefile && !record.IsTimeLayer && !record.IsRasterLayer &&
-                                 !record.IsWMSLayer;
+        const bool geodatabase =
+            !record.IsShapefile && !record.IsTimeLayer && !record.IsRasterLayer && !record.IsWMSLayer;
         optGDBJoined[0].Enabled(panel.options_enabled);
         optGDBJoined[1].Enabled(geodatabase);
         if (panel.options_enabled) {
@@ -352,12 +352,11 @@ namespace {
 // cache flag are not part of a registration.
 bool SameRegistration(const LayerData& registered, const LayerData& edited) {
     const auto same_text = [](const std::string& a, const std::string& b) { return platform::IEquals(a, b); };
-    return registered.TheLayer == edited.TheLayer &&
-           same_text(registered.AdditionalFields, edited.AdditionalFields) &&
+    return registered.TheLayer == edited.TheLayer && same_text(registered.AdditionalFields, edited.AdditionalFields) &&
            same_text(registered.DirectionField, edited.DirectionField) &&
            same_text(registered.ForeignKeyField, edited.ForeignKeyField) &&
-           same_text(registered.HostKeyField, edited.HostKeyField) &&
-           same_text(registered.JoinName, edited.JoinName) && same_text(registered.JoinTable, edited.JoinTable) &&
+           same_text(registered.HostKeyField, edited.HostKeyField) && same_text(registered.JoinName, edited.JoinName) &&
+           same_text(registered.JoinTable, edited.JoinTable) &&
            same_text(registered.PrimaryKeyField, edited.PrimaryKeyField) &&
            same_text(registered.SpeedField, edited.SpeedField) &&
            same_text(registered.TimeStepField, edited.TimeStepField) &&
@@ -365,8 +364,7 @@ bool SameRegistration(const LayerData& registered, const LayerData& edited) {
            registered.IncludesTimeSteps == edited.IncludesTimeSteps &&
            registered.VectorsApplied == edited.VectorsApplied && registered.isJoined == edited.isJoined &&
            registered.IsShapefile == edited.IsShapefile && registered.IsVectorized == edited.IsVectorized &&
-           registered.RasterStartTime == edited.RasterStartTime &&
-           registered.RasterInterval == edited.RasterInterval &&
+           registered.RasterStartTime == edited.RasterStartTime && registered.RasterInterval == edited.RasterInterval &&
            registered.RasterIntervalUnits == edited.RasterIntervalUnits;
 }
 
@@ -399,7 +397,8 @@ bool frmTimedLayers::ApplyLayers() {
     bool may_close = false;
     Trap("ApplyLayers ", kModule, TrapKind::TopLevel, [&] {
         if (!g_pChronovaData) {
-            platform::RaiseError(platform::error::kObjectNotSet, "There is no time layer registry to hand the layers to.");
+            platform::RaiseError(platform::error::kObjectNotSet,
+                                 "There is no time layer registry to hand the layers to.");
         }
         ChronovaData& registry = *g_pChronovaData;
         if (tv1.Nodes().Count() == 0) {
@@ -469,8 +468,8 @@ bool frmTimedLayers::ApplyLayers() {
             } else if (record->IsRasterLayer) {
                 const auto seconds = platform::CLng(
                     platform::Variant(IntervalSeconds(record->RasterInterval, record->RasterIntervalUnits)));
-                registered = registry.AddRasterLayer(layer, "", record->RasterStartTime, seconds,
-                                                     record->RasterIntervalUnits);
+                registered =
+                    registry.AddRasterLayer(layer, "", record->RasterStartTime, seconds, record->RasterIntervalUnits);
                 failure = "Unable To Add The Raster Layer ";
             } else if (record->IsWMSLayer) {
                 registered = platform::CBool(registry.AddWMSLayer(layer));
@@ -499,12 +498,11 @@ bool frmTimedLayers::ApplyLayers() {
                 }
             }
             if (record->IsVectorized) {
-                const bool vectors =
-                    record->VectorFont.empty()
-                        ? registry.MakeVectors(layer, record->SpeedField, record->DirectionField, 0, 0)
-                        : registry.MakeVectorsWithChar(layer, record->SpeedField, record->DirectionField,
-                                                       record->VectorFont, record->VectorChar, record->VectorMinSize,
-                                                       record->VectorMaxSize, 0, 0);
+                const bool vectors = record->VectorFont.empty()
+                                         ? registry.MakeVectors(layer, record->SpeedField, record->DirectionField, 0, 0)
+                                         : registry.MakeVectorsWithChar(
+                                               layer, record->SpeedField, record->DirectionField, record->VectorFont,
+                                               record->VectorChar, record->VectorMinSize, record->VectorMaxSize, 0, 0);
                 if (!vectors) {
                     ShowDataError("Unable To Enable Vector Display For ", layer);
                 }

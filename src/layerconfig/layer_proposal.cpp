@@ -231,9 +231,7 @@ std::string FieldText(const TimeFieldChoice& choice) {
 void ProposeVectors(LayerProposal& proposal, const std::vector<SourceField>& fields) {
     const FieldChoices speed = ProposeField(fields, SpeedFieldNames(false), FieldKind::Number);
     const FieldChoices direction = ProposeField(fields, DirectionFieldNames(false), FieldKind::Number);
-    const auto named = [](const FieldChoices& choices) {
-        return choices.Match == FieldMatch::Exact;
-    };
+    const auto named = [](const FieldChoices& choices) { return choices.Match == FieldMatch::Exact; };
     if (named(speed) && named(direction)) {
         proposal.SpeedField = speed.ProposedName();
         proposal.DirectionField = direction.ProposedName();

@@ -92,8 +92,8 @@ TEST(ProposeFieldTest, AStoredNameIsFoundAgainEvenAmongItsFragments) {
     auto choices =
         ProposeField(TableFields({{"WHEN_UTC", kDate}, {"WHEN", kDate}}), "WHEN_UTC", FieldKind::NumberDateOrText);
     EXPECT_EQ(choices.ProposedName(), "WHEN");
-    choices = ProposeField(TableFields({{"WHEN", kDate}, {"WHEN_UTC", kDate}}), "WHEN_UTC",
-                           FieldKind::NumberDateOrText);
+    choices =
+        ProposeField(TableFields({{"WHEN", kDate}, {"WHEN_UTC", kDate}}), "WHEN_UTC", FieldKind::NumberDateOrText);
     EXPECT_EQ(choices.ProposedName(), "WHEN_UTC");
 }
 
@@ -110,8 +110,17 @@ TEST(ProposeFieldTest, CustomLayersTakeUAndVAsSpeedAndDirectionButShapefilesOnly
 }
 
 TEST(FieldKindTest, EachKindOffersItsTypesForTablesAndForCustomLayers) {
-    const auto table = TableFields({{"S", 0}, {"I", kInteger}, {"F", 2}, {"D", kDouble}, {"T", kString},
-                                    {"W", kDate}, {"O", kOid}, {"G", kGeometry}, {"B", kBlob}, {"R", 9}, {"U", 10}});
+    const auto table = TableFields({{"S", 0},
+                                    {"I", kInteger},
+                                    {"F", 2},
+                                    {"D", kDouble},
+                                    {"T", kString},
+                                    {"W", kDate},
+                                    {"O", kOid},
+                                    {"G", kGeometry},
+                                    {"B", kBlob},
+                                    {"R", 9},
+                                    {"U", 10}});
     const auto offered = [&](FieldKind kind) { return Names(ProposeField(table, "", kind)); };
     using V = std::vector<std::string>;
     EXPECT_EQ(offered(FieldKind::Any), (V{"S", "I", "F", "D", "T", "W", "O", "U"}));

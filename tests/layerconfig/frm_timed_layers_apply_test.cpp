@@ -8,9 +8,9 @@
 #include "gis/layers/raster_layer.h"
 #include "gis/layers/wms_map_layer.h"
 #include "layerconfig/layer_dialog.h"
+#include "platform/ui/modal_dialog_service.h"
 #include "slider/frm_slider.h"
 #include "slider/layer_dialog_service.h"
-#include "platform/ui/modal_dialog_service.h"
 #include "support/gdal_fixtures.h"
 #include "support/scratch_folder.h"
 #include "timeapply/raster_side_files.h"
@@ -30,17 +30,16 @@ class DialogApplyTest : public DialogTest {
 protected:
     // Ships on three days at 06:00 (the DTG text) with speed and direction, as a shapefile in the scratch folder.
     std::shared_ptr<gis::FeatureLayer> OpenShips() {
-        FixtureLayer ships{"ships",
-                           wkbPoint,
-                           {{"NAME", OFTString, OFSTNone, 10},
-                            {"DTG", OFTString, OFSTNone, 20},
-                            {"SPEED", OFTReal},
-                            {"DIR", OFTReal}},
-                           {}};
+        FixtureLayer ships{
+            "ships",
+            wkbPoint,
+            {{"NAME", OFTString, OFSTNone, 10}, {"DTG", OFTString, OFSTNone, 20}, {"SPEED", OFTReal}, {"DIR", OFTReal}},
+            {}};
         for (int day = 1; day <= 3; ++day) {
             const Date time = Date::FromParts(2008, 3, day, 6, 0);
-            ships.rows.push_back(PointRow(day, day, {std::string("ship") + std::to_string(day),
-                                                     modDateTime::DateToDTG(time), 5.0 * day, 45.0 * day}));
+            ships.rows.push_back(PointRow(
+                day, day,
+                {std::string("ship") + std::to_string(day), modDateTime::DateToDTG(time), 5.0 * day, 45.0 * day}));
         }
         WriteShapefile(folder_.Path(), ships);
         auto layer = gis::OpenFeatureLayer(folder_.Path().string(), "ships");
@@ -174,7 +173,8 @@ TEST_F(DialogApplyTest, DoneWithNothingCheckedClearsTheRegistryAndCloses) {
 TEST_F(DialogApplyTest, ARegisteredLayerReopensCheckedAndConfiguredAndAnUnchangedDoneKeepsItsRegistration) {
     auto ships = OpenShips();
     auto rain = AddRain();
-    WriteRasterSettings((folder_.Path() / "rain.ini").string(), {modDateTime::PartsToMinutes(2008, 3, 1, 0, 0), 1, "h"});
+    WriteRasterSettings((folder_.Path() / "rain.ini").string(),
+                        {modDateTime::PartsToMinutes(2008, 3, 1, 0, 0), 1, "h"});
     ASSERT_TRUE(Registry().AddShapefileLayer(ships, "DTG"));
     ASSERT_TRUE(Registry().MakeVectors(ships, "SPEED", "DIR"));
     ASSERT_TRUE(Registry().AddRasterLayer(rain, "", modDateTime::PartsToMinutes(2008, 3, 1, 0, 0), 3600, "h"));
@@ -271,7 +271,8 @@ TEST_F(DialogApplyTest, ARasterIsRegisteredWithItsIntervalInSecondsAndAgainWhenT
 
 TEST_F(DialogApplyTest, ACheckedRasterIsRegisteredFromItsSettingsFileEvenWhenNeverSelected) {
     auto rain = AddRain();
-    WriteRasterSettings((folder_.Path() / "rain.ini").string(), {modDateTime::PartsToMinutes(2008, 3, 1, 0, 0), 1, "d"});
+    WriteRasterSettings((folder_.Path() / "rain.ini").string(),
+                        {modDateTime::PartsToMinutes(2008, 3, 1, 0, 0), 1, "d"});
     auto& dialog = Open();
     ASSERT_TRUE(dialog.tv1.Checkboxes());
     Node(*rain)->Checked(true); // ticked without selecting it

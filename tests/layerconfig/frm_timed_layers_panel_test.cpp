@@ -2,9 +2,9 @@
 // panel is stored back into the record and into the node's mark.
 #include "dialog_fixture.h"
 
-#include "gis/layers/feature_layer.h"
 #include "datetime/date_time_picker.h"
 #include "datetime/mod_date_time.h"
+#include "gis/layers/feature_layer.h"
 #include "support/scratch_folder.h"
 #include "timeapply/raster_side_files.h"
 #include "timeapply/test_layers.h"
@@ -42,7 +42,7 @@ TEST_F(DialogTest, AShapefileIsProposedItsDateFieldAndLosesItsMarkOnceConfigured
 
     Click(*ships.data.layer);
     EXPECT_EQ(Entries(dialog.cboField[0]), (std::vector<std::string>{"OBJECTID", "WHEN", "TEXT", "DTG", "MINUTES",
-                                                                      "SERIAL", "SMALL", "SINGLE", "SPEED", "DIR"}));
+                                                                     "SERIAL", "SMALL", "SINGLE", "SPEED", "DIR"}));
     EXPECT_EQ(dialog.cboField[0].Text(), "DTG"); // the last whole match: WHEN is no candidate, DTG is
     EXPECT_TRUE(dialog.cboField[0].Enabled());
     EXPECT_FALSE(dialog.cboTable.Enabled());
@@ -217,8 +217,7 @@ TEST_F(DialogTest, ARasterPanelShowsItsSettingsFileAndHidesWhenAStepListTimesThe
     const auto raster_path = folder / "rain.tif";
     auto rain = std::make_shared<gis::RasterLayer>(std::make_shared<BandNumberRaster>(3, raster_path.string()), "Rain");
     FocusMap().AddLayer(rain);
-    WriteRasterSettings((folder / "rain.ini").string(),
-                        {modDateTime::PartsToMinutes(2008, 3, 1, 6, 0), 2, "h"});
+    WriteRasterSettings((folder / "rain.ini").string(), {modDateTime::PartsToMinutes(2008, 3, 1, 6, 0), 2, "h"});
     auto& dialog = Open();
     Click(*rain);
     EXPECT_TRUE(dialog.fraRaster.Visible());

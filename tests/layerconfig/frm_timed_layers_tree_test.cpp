@@ -28,8 +28,8 @@ std::string Outline(const platform::ui::TreeView& tree) {
     std::string text;
     const auto walk = [&](auto&& self, const platform::ui::TreeNodePtr& first, int depth) -> void {
         for (auto node = first; node; node = node->Next()) {
-            text += std::string(static_cast<size_t>(depth) * 2, ' ') + (node->Checked() ? "[x] " : "") +
-                    node->Text() + (node->Expanded() ? "" : " (collapsed)") + "\n";
+            text += std::string(static_cast<size_t>(depth) * 2, ' ') + (node->Checked() ? "[x] " : "") + node->Text() +
+                    (node->Expanded() ? "" : " (collapsed)") + "\n";
             self(self, node->Child(), depth + 1);
         }
     };
@@ -66,8 +66,7 @@ TEST_F(DialogTest, TreeNestsGroupsMarksUnconfiguredLeavesAndLeavesOutWhatCannotC
     FocusMap().AddLayerAt(group, 0);
     FocusMap().AddLayerAt(Raster("Rain"), 1);
     FocusMap().AddLayerAt(unsupported, 2);
-    FocusMap().AddLayerAt(std::make_shared<CustomTimeLayer>("Wind", std::vector<std::pair<std::string, int16_t>>{}),
-                          3);
+    FocusMap().AddLayerAt(std::make_shared<CustomTimeLayer>("Wind", std::vector<std::pair<std::string, int16_t>>{}), 3);
     FocusMap().AddLayerAt(std::make_shared<gis::WmsMapLayer>("https://wms.example.org", "Radar"), 4);
 
     auto& dialog = Open();
@@ -130,8 +129,8 @@ TEST_F(DialogTest, AClickedLayerGetsARecordOfItsKindOnceAndThePanelOfThatKind) {
     const JoinData join = StationsWithObservations(); // keeps the workspace alive
     auto stations = join.layer;
     stations->DataSourceType("Personal Geodatabase Feature Class");
-    for (const std::shared_ptr<gis::ILayer>& layer : std::vector<std::shared_ptr<gis::ILayer>>{
-             ships, rain, wind, radar, stations}) {
+    for (const std::shared_ptr<gis::ILayer>& layer :
+         std::vector<std::shared_ptr<gis::ILayer>>{ships, rain, wind, radar, stations}) {
         FocusMap().AddLayerAt(layer, FocusMap().LayerCount());
     }
     auto& dialog = Open();

@@ -1,5 +1,5 @@
-// Check box, option button, text box, number box, command button and clickable label: each raises its notification only on a real change,
-// from code as from the user, and ignores the user while disabled.
+// Check box, option button, text box, number box, command button and clickable label: each raises its notification only
+// on a real change, from code as from the user, and ignores the user while disabled.
 #include "platform/automation_error.h"
 #include "platform/ui/check_box.h"
 #include "platform/ui/command_button.h"
