@@ -1,5 +1,6 @@
 #include "extension/time_toolbar.h"
 
+#include "datetime/calendar_picker.h"
 #include "extension/class_ids.h"
 #include "extension/toolbar_bitmap.h"
 #include "gis/map/application.h"
@@ -193,9 +194,11 @@ platform::Variant TimeToolbar::UserData() const {
 
 void TimeToolbar::CreateRegistry() {
     g_pChronovaData = std::make_shared<ChronovaData>(loop_);
-    // The slider's layer button opens the layer dialog, which sits above the slider; the registry's creator
-    // puts it in place.
+    // The slider's layer button opens the layer dialog, which sits above the slider, and its time labels and the
+    // dialogs' start times open the date-time picker, owned by the host's main window; the registry's creator puts
+    // both in place.
     layerconfig::InstallLayerDialog();
+    modDateTime::InstallCalendarPicker([] { return g_pApp ? g_pApp->hWnd() : 0; });
 }
 
 void TimeToolbar::FollowFocusMap() {

@@ -6,10 +6,15 @@
 #include <filesystem>
 #include <memory>
 
+#include "datetime/calendar_form.h"
+#include "datetime/date_time_picker.h"
 #include "gis/host_errors.h"
 #include "host_fixture.h"
+#include "layerconfig/frm_timed_layers.h"
+#include "platform/ui/modal_dialog_service.h"
 #include "records/process_state.h"
 #include "slider/frm_slider.h"
+#include "slider/layer_dialog_service.h"
 #include "support/drawn_features.h"
 
 namespace chronova {
@@ -72,6 +77,38 @@ TEST_F(HostSessionTest, AUserSwitchesTheExtensionOnAndUsesTheCommand) {
     EXPECT_EQ(Extension().State(), 1);
     EXPECT_TRUE(CommandOnToolbar());
     EXPECT_TRUE(Window()->IsVisible());
+}
+
+TEST_F(HostSessionTest, TheSliderWindowOpensTheLayerDialogAndThePickerOfTheRunningHost) {
+    StartHost();
+    Enable(true);
+    messages_.Clear(); // the one-time hint of a first session
+    const auto tracks = AddTimeLayer({"3/1/2008 0:00", "3/1/2008 6:00", "3/1/2008 12:00"}, "Tracks");
+    platform::ui::ScriptedModalDialogService dialogs;
+    platform::ui::ScopedModalDialogService scope(dialogs);
+    dialogs.Then<frmTimedLayers>([](frmTimedLayers& dialog) {
+        dialog.tv1.UserCheck(dialog.tv1.Nodes().Item(1));
+        dialog.cmdButton[0].Press();
+    });
+    frmSlider& slider = *g_pChronovaData->Slider();
+    slider.cmdSelectLayers.Press();
+    ASSERT_TRUE(g_pChronovaData->FindLayer(tracks));
+
+    // The start label opens the picker, owned by the host's main window; the user sets 03:00.
+    dialogs.Then<Calendarform>([&](Calendarform& picker) {
+        EXPECT_EQ(picker.Window.OwnerWindow(), app_->hWnd());
+        picker.HourControl.UserFocus();
+        picker.HourControl.UserEnter(3);
+        picker.Ok.Press();
+    });
+    slider.lblTime[0].UserClick();
+    EXPECT_EQ(g_pChronovaData->StartTime(), Date::FromParts(2008, 3, 1, 3, 0));
+    EXPECT_EQ(dialogs.Shown().size(), 2U);
+    for (const auto& box : messages_.MessageBoxes()) {
+        ADD_FAILURE() << box.title << ": " << box.text;
+    }
+    SetLayerDialogOpener({});
+    modDateTime::ResetDateTimePicker();
 }
 
 TEST_F(HostSessionTest, AClassTheCategoriesNameButNobodyServesIsReportedAndTheRestLoads) {
