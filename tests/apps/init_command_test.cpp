@@ -149,7 +149,8 @@ TEST_F(InitCommandTest, ProposesEachLayerAndWritesAProjectThatShowsEachStep) {
 
     const Result info = RunWith({"info", Data("p.chronova.json"), "--json"});
     ASSERT_EQ(info.status, kExitSuccess) << info.err;
-    for (const nlohmann::json& layer : nlohmann::json::parse(info.out)["layers"]) {
+    const nlohmann::json report = nlohmann::json::parse(info.out);
+    for (const nlohmann::json& layer : report["layers"]) {
         EXPECT_EQ(layer["time_layer"].get<bool>(), layer["name"] != "coast" && layer["name"] != "plain.tif")
             << layer["name"];
     }
