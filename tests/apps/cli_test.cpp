@@ -3,6 +3,7 @@
 
 #include "apps/chronova/cli.h"
 #include "apps/chronova/progress_bar.h"
+#include "apps/run_command.h"
 
 #include <gif_lib.h>
 #include <gtest/gtest.h>
@@ -32,18 +33,6 @@ namespace chronova::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Result RunWith(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = Run(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 class CliTest : public ::testing::Test {
 protected:

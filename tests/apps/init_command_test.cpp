@@ -2,6 +2,7 @@
 // when it is opened and rendered.
 
 #include "apps/chronova/cli.h"
+#include "apps/run_command.h"
 
 #include <gtest/gtest.h>
 
@@ -25,18 +26,6 @@ namespace fs = std::filesystem;
 using testing::FixtureDate;
 using testing::FixtureLayer;
 using testing::PointRow;
-
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Result RunWith(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = Run(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 // A raster of the given bands over x 0..20, y -12..-8, every cell of band b holding b.
 void WriteRaster(const fs::path& file, int bands) {

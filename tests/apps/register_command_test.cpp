@@ -5,24 +5,13 @@
 #include <sstream>
 
 #include "apps/chronova/cli.h"
+#include "apps/run_command.h"
 #include "extension/class_ids.h"
 #include "gis/component_categories.h"
 #include "support/scratch_folder.h"
 
 namespace chronova::cli {
 namespace {
-
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Result RunWith(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = Run(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 class RegisterCommandTest : public ::testing::Test {
 protected:
