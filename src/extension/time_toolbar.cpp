@@ -98,15 +98,8 @@ std::string TimeToolbar::Category() const {
 
 void TimeToolbar::OnCreateCommand(const platform::ObjectRef& hook) {
     Trap("ICommand_OnCreate", kModule, TrapKind::TopLevelLog, [&] {
-        const auto application = ApplicationOf(hook);
-        if (!application) {
+        if (!AttachHost(hook)) {
             return;
-        }
-        if (!g_pApp) {
-            g_pApp = application;
-        }
-        if (!g_pChronovaData) {
-            CreateRegistry();
         }
         if (const auto& document = g_pApp->Document()) {
             if (!doc_maps_changed_.Connected()) {
@@ -163,15 +156,8 @@ int32_t TimeToolbar::ChildHWND() const {
 
 void TimeToolbar::OnCreateWindow(const platform::ObjectRef& hook) {
     Trap("IDockableWindowDef_OnCreate", kModule, TrapKind::TopLevel, [&] {
-        const auto application = ApplicationOf(hook);
-        if (!application) {
+        if (!AttachHost(hook)) {
             return;
-        }
-        if (!g_pApp) {
-            g_pApp = application;
-        }
-        if (!g_pChronovaData) {
-            CreateRegistry();
         }
         if (g_hWndOwner == 0) {
             g_hWndOwner = g_pApp->hWnd();
@@ -190,6 +176,20 @@ void TimeToolbar::OnDestroy() {
 
 platform::Variant TimeToolbar::UserData() const {
     return platform::Variant(platform::ObjectRef(g_pChronovaData));
+}
+
+bool TimeToolbar::AttachHost(const platform::ObjectRef& hook) {
+    const auto application = ApplicationOf(hook);
+    if (!application) {
+        return false;
+    }
+    if (!g_pApp) {
+        g_pApp = application;
+    }
+    if (!g_pChronovaData) {
+        CreateRegistry();
+    }
+    return true;
 }
 
 void TimeToolbar::CreateRegistry() {

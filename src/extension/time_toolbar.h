@@ -93,6 +93,9 @@ private:
     std::string WindowCaption() const override;
     void OnCreateWindow(const platform::ObjectRef& hook) override;
 
+    /// Whichever role is created first takes the host application and creates the one registry; false when the
+    /// hook is not a host application.
+    bool AttachHost(const platform::ObjectRef& hook);
     void CreateRegistry();
     void FollowFocusMap();
     void OnViewRefreshed();
