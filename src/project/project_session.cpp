@@ -210,13 +210,40 @@ ProjectSession::ProjectSession(project::Project project, platform::ui::EventLoop
     }
 }
 
+ProjectSession::ProjectSession(project::Project project, gis::Application& host)
+    : project_(std::move(project)), owns_host_(false) {
+    if (g_pChronovaData && g_pApp.get() != &host) {
+        platform::RaiseError(platform::error::kInvalidProcedureCall,
+                             "The registry of this process belongs to another application.");
+    }
+    try {
+        host.NewDocument();
+        Populate(host);
+    } catch (...) {
+        layers_.clear();
+        map_.reset();
+        // The half-filled document goes; closing it also empties the registry.
+        try {
+            host.NewDocument();
+        } catch (...) {
+            // The first error is the one to report; the document stays as it is.
+        }
+        throw;
+    }
+}
+
 ProjectSession::~ProjectSession() {
     layers_.clear();
     map_.reset();
-    ResetGlobals();
+    if (owns_host_) {
+        ResetGlobals();
+    }
 }
 
 ChronovaData& ProjectSession::Registry() const {
+    if (!g_pChronovaData) {
+        platform::RaiseError(platform::error::kObjectNotSet, "The host has no time layer registry.");
+    }
     return *g_pChronovaData;
 }
 
@@ -233,8 +260,11 @@ void ProjectSession::Open(platform::ui::EventLoop& loop) {
     const std::shared_ptr<gis::Application> host = gis::Application::Create();
     host->AddExtension(std::make_shared<gis::Extension>(std::string(kExtensionName)));
     StartRegistry(host, loop);
+    Populate(*host);
+}
 
-    map_ = host->Document()->FocusMap();
+void ProjectSession::Populate(gis::Application& host) {
+    map_ = host.Document()->FocusMap();
     map_->Name(project_.Map.Name);
     if (!project_.Map.SpatialReference.empty()) {
         map_->SpatialReference(project_.Map.SpatialReference);
@@ -245,12 +275,16 @@ void ProjectSession::Open(platform::ui::EventLoop& loop) {
     if (project_.Map.Extent) {
         map_->Extent(*project_.Map.Extent);
     }
+    if (!g_pChronovaData) {
+        return;
+    }
     for (SessionLayer& entry : layers_) {
         if (entry.Entry->Time) {
             RegisterTimeLayer(entry);
         }
     }
     ApplyDisplayAndTime();
+    registered_ = true;
 }
 
 std::shared_ptr<gis::ILayer> ProjectSession::OpenLayer(const LayerEntry& layer_entry) {

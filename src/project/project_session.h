@@ -13,6 +13,7 @@ class ChronovaData;
 class LayerData;
 
 namespace gis {
+class Application;
 class ILayer;
 class Map;
 } // namespace gis
@@ -33,17 +34,24 @@ struct SessionLayer {
     std::shared_ptr<LayerData> Record;
 };
 
-/// A project opened into the running host, as an automation client does it: the host application with the
-/// extension, the registry (g_pChronovaData), the focus map with every layer opened and styled, the time layers
-/// registered through the registry's add operations, the display options and the time window applied. The
-/// process-wide state allows one session at a time; the destructor releases all of it.
+/// A project opened into a host, as an automation client does it: the focus map with every layer opened and
+/// styled, the time layers registered through the registry's add operations (g_pChronovaData), the display options
+/// and the time window applied. The process-wide state allows one host at a time.
 class ProjectSession {
 public:
-    /// Opens everything the project names. The loop runs the slider's playback timers and must outlive the session.
-    /// Raises an AutomationError naming the layer and its file when data cannot be opened, or a layer cannot be a
-    /// time layer or take its vectors; raises 5 when a host is already running in the process. A failure leaves
-    /// the process-wide state reset.
+    /// Starts a host of the session's own (the application with the extension and the registry) and opens
+    /// everything the project names into it. The loop runs the slider's playback timers and must outlive the
+    /// session. Raises an AutomationError naming the layer and its file when data cannot be opened, or a layer
+    /// cannot be a time layer or take its vectors; raises 5 when a host is already running in the process. A
+    /// failure leaves the process-wide state reset, and so does the destructor.
     ProjectSession(project::Project project, platform::ui::EventLoop& loop);
+    /// Opens the project into a host that is already running, as a desktop window does: the application gets a
+    /// new document whose focus map takes the layers, and the registry its extension made (g_pChronovaData) takes
+    /// the time layers, display options and time window. Without a registry the layers open without time. Raises
+    /// as the other constructor, and 5 when the registry belongs to another application. A failure leaves the
+    /// application with an empty new document. The host keeps the process-wide state: the destructor only lets
+    /// go of the layers, which stay in the map until the host replaces its document.
+    ProjectSession(project::Project project, gis::Application& host);
     ~ProjectSession();
     ProjectSession(const ProjectSession&) = delete;
     ProjectSession& operator=(const ProjectSession&) = delete;
@@ -52,8 +60,10 @@ public:
     const ExportSettings& Export() const noexcept { return project_.Export; }
     /// The focus map the project's layers are in.
     const std::shared_ptr<gis::Map>& Map() const noexcept { return map_; }
-    /// The registry the session drives (the process's g_pChronovaData).
+    /// The registry the session drives (the process's g_pChronovaData). Raises 91 when the host has none.
     ChronovaData& Registry() const;
+    /// Whether the time layers were registered: false for a host without a registry.
+    bool HasRegistry() const noexcept { return registered_; }
     /// The colour under every layer; drawing code hands it to its map drawer.
     gis::Color Background() const noexcept { return project_.Map.Background; }
 
@@ -64,6 +74,8 @@ public:
 
 private:
     void Open(platform::ui::EventLoop& loop);
+    /// Fills the application's focus map and, when there is a registry, registers the time layers.
+    void Populate(gis::Application& host);
     std::shared_ptr<gis::ILayer> OpenLayer(const LayerEntry& layer_entry);
     void RegisterTimeLayer(SessionLayer& entry);
     void ApplyDisplayAndTime();
@@ -71,6 +83,9 @@ private:
     project::Project project_;
     std::shared_ptr<gis::Map> map_;
     std::vector<SessionLayer> layers_;
+    /// Whether the destructor resets the process-wide state: only for a host of the session's own.
+    bool owns_host_ = true;
+    bool registered_ = false;
 };
 
 } // namespace chronova::project

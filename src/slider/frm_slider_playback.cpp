@@ -104,7 +104,7 @@ void frmSlider::tb1_Click(std::string_view sID, int32_t /*lX*/, int32_t /*lY*/, 
             return;
         }
         if (tb1.Contains(sID)) {
-            tb1.Buttons(sID).value = false;
+            tb1.Buttons(sID).Value(false);
         }
         // Any tool stops a running playback first.
         bool was_playing = false;

@@ -64,11 +64,11 @@ TEST_F(SliderPlaybackTest, ToolsStepAndJumpAndWrapAtTheEnds) {
     };
     for (const Case& c : cases) {
         form_->Slider1.Value(c.from);
-        form_->tb1.Buttons(c.tool).value = true;
+        form_->tb1.Buttons(c.tool).Value(true);
         form_->tb1.Press(c.tool);
         EXPECT_EQ(Position(), c.to) << c.tool << " from " << c.from;
         EXPECT_EQ(Shown(), std::vector<int32_t>{c.to + 1}) << c.tool << " from " << c.from;
-        EXPECT_FALSE(form_->tb1.Buttons(c.tool).value) << c.tool;
+        EXPECT_FALSE(form_->tb1.Buttons(c.tool).Value()) << c.tool;
         EXPECT_FALSE(Playing()) << c.tool;
     }
 }

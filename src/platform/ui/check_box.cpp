@@ -12,6 +12,7 @@ void CheckBox::Value(int32_t value) {
         return;
     }
     value_ = value;
+    Changed.Fire();
     Click.Fire();
 }
 

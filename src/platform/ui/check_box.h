@@ -23,8 +23,8 @@ public:
     //! code. Error 380 for any other number.
     void Value(int32_t value);
 
-    /// The user clicks the box: an enabled box toggles between checked and unchecked (grayed becomes
-    /// unchecked).
+    /// The user clicks the box: an enabled box toggles between checked and unchecked; a grayed box becomes
+    /// checked, as the system's automatic check box does.
     void UserClick();
 
     /// Raised after Value changed.

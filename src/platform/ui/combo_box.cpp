@@ -2,6 +2,8 @@
 
 #include "platform/automation_error.h"
 
+#include <utility>
+
 namespace chronova::platform::ui {
 
 size_t ComboBox::CheckedIndex(int32_t index) const {
@@ -20,6 +22,7 @@ void ComboBox::AddItem(std::string_view text, int32_t index) {
     if (list_index_ >= at) {
         ++list_index_;
     }
+    Changed.Fire();
 }
 
 void ComboBox::RemoveItem(int32_t index) {
@@ -29,12 +32,17 @@ void ComboBox::RemoveItem(int32_t index) {
     } else if (list_index_ > index) {
         --list_index_;
     }
+    Changed.Fire();
 }
 
 void ComboBox::Clear() {
+    if (items_.empty() && text_.empty()) {
+        return;
+    }
     items_.clear();
     list_index_ = -1;
     text_.clear();
+    Changed.Fire();
 }
 
 const std::string& ComboBox::List(int32_t index) const {
@@ -53,11 +61,17 @@ void ComboBox::ListIndex(int32_t index) {
     if (index < -1 || index >= ListCount()) {
         RaiseError(380, "Invalid property value");
     }
-    text_ = index == -1 ? std::string() : items_[static_cast<size_t>(index)].text;
+    std::string text = index == -1 ? std::string() : items_[static_cast<size_t>(index)].text;
     if (index == list_index_) {
+        if (text != text_) {
+            text_ = std::move(text);
+            Changed.Fire();
+        }
         return;
     }
+    text_ = std::move(text);
     list_index_ = index;
+    Changed.Fire();
     Click.Fire();
 }
 
@@ -72,8 +86,12 @@ void ComboBox::Text(std::string_view value) {
         ListIndex(match);
         return;
     }
+    if (value == text_ && list_index_ == -1) {
+        return;
+    }
     text_ = value;
     list_index_ = -1;
+    Changed.Fire();
 }
 
 } // namespace chronova::platform::ui

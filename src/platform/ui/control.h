@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/event.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,14 +12,22 @@ namespace chronova::platform::ui {
 inline constexpr int32_t kTwipsPerPixel = 15;
 
 /// What every headless control has, kept in one place: it may be disabled (it then ignores the user but still
-/// follows changes made in code) and hidden, and it has a place on its form in twips. Setting the state or the
-/// place only stores it; a control that must hear of a new size overrides Resized.
+/// follows changes made in code) and hidden, and it has a place on its form in twips. A control that must hear of
+/// a new size overrides Resized.
+///
+/// Changed tells a display (the desktop binding) that something the control shows changed: its state, place,
+/// caption, value, entries, range... It is raised after the change is stored and before the control's classic
+/// notification (Click, Change...), and only when a value really changes. Controls are not copyable: a display
+/// follows one control for its whole life.
 class Control {
 public:
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
     bool Enabled() const noexcept { return enabled_; }
-    void Enabled(bool value) noexcept { enabled_ = value; }
+    void Enabled(bool value);
     bool Visible() const noexcept { return visible_; }
-    void Visible(bool value) noexcept { visible_ = value; }
+    void Visible(bool value);
 
     int32_t Left() const noexcept { return left_; }
     int32_t Top() const noexcept { return top_; }
@@ -27,13 +37,15 @@ public:
     void Top(int32_t twips) { Move(left_, twips, width_, height_); }
     void Width(int32_t twips) { Move(left_, top_, twips, height_); }
     void Height(int32_t twips) { Move(left_, top_, width_, twips); }
-    /// Places the control; a negative width or height counts as 0. Resized runs when the size really changed.
+    /// Places the control; a negative width or height counts as 0. Changed is raised when the place or size
+    /// really changed, then Resized runs when the size did.
     void Move(int32_t left, int32_t top, int32_t width, int32_t height);
+
+    /// Raised after anything the control shows changed, from code as from the user.
+    Event<> Changed;
 
 protected:
     Control() = default;
-    Control(const Control&) = default;
-    Control& operator=(const Control&) = default;
     virtual ~Control() = default;
 
     /// Runs after the width or height changed.
@@ -55,13 +67,11 @@ public:
     ~CaptionedControl() override = default;
 
     const std::string& Caption() const noexcept { return caption_; }
-    /// Sets the text shown; CaptionChanged runs only when the text really changes.
+    /// Sets the text shown; Changed is raised, then CaptionChanged runs, only when the text really changes.
     void Caption(std::string_view value);
 
 protected:
     CaptionedControl() = default;
-    CaptionedControl(const CaptionedControl&) = default;
-    CaptionedControl& operator=(const CaptionedControl&) = default;
 
     /// Runs after the caption changed; raises the control's own notification, if it has one.
     virtual void CaptionChanged() {}

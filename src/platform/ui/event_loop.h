@@ -27,6 +27,9 @@ public:
     /// inside a tick.
     void AdvanceBy(int64_t milliseconds);
 
+    /// True while AdvanceBy fires ticks: a tick handler that runs a nested event loop leaves the clock stopped.
+    bool Advancing() const noexcept { return advancing_; }
+
     /// The moment of the next tick of a running timer, or nothing when no timer runs; lets a real-time driver
     /// sleep exactly until then.
     std::optional<int64_t> NextDueTime() const;

@@ -18,7 +18,12 @@ public:
 
     const std::string& ToolTipText() const noexcept { return tool_tip_text_; }
     //! Text shown when the mouse rests on the label.
-    void ToolTipText(std::string_view value) { tool_tip_text_ = value; }
+    void ToolTipText(std::string_view value) {
+        if (value != tool_tip_text_) {
+            tool_tip_text_ = value;
+            Changed.Fire();
+        }
+    }
 
     /// The user clicks the label: raises Click unless the label is disabled or hidden.
     void UserClick() {

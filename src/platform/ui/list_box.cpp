@@ -22,6 +22,7 @@ void ListBox::AddItem(std::string_view text, int32_t index) {
     if (list_index_ >= at) {
         ++list_index_;
     }
+    Changed.Fire();
 }
 
 void ListBox::RemoveItem(int32_t index) {
@@ -31,11 +32,16 @@ void ListBox::RemoveItem(int32_t index) {
     } else if (list_index_ > index) {
         --list_index_;
     }
+    Changed.Fire();
 }
 
 void ListBox::Clear() {
+    if (items_.empty()) {
+        return;
+    }
     items_.clear();
     list_index_ = -1;
+    Changed.Fire();
 }
 
 const std::string& ListBox::List(int32_t index) const {
@@ -60,6 +66,7 @@ void ListBox::Selected(int32_t index, bool value) {
         return;
     }
     item.selected = value;
+    Changed.Fire();
     Click.Fire();
 }
 
@@ -75,6 +82,7 @@ void ListBox::ListIndex(int32_t index) {
         return;
     }
     list_index_ = index;
+    Changed.Fire();
     Click.Fire();
 }
 

@@ -45,6 +45,7 @@ void MonthCalendar::SetDate(int32_t year, int32_t month, int32_t day) {
     year_ = year;
     month_ = month;
     day_ = day;
+    Changed.Fire();
     Change.Fire();
 }
 
@@ -57,7 +58,10 @@ void MonthCalendar::FirstDayOfWeek(int32_t weekday) {
     if (weekday < kSunday || weekday > kSaturday) {
         RaiseInvalidValue();
     }
-    first_day_of_week_ = weekday;
+    if (weekday != first_day_of_week_) {
+        first_day_of_week_ = weekday;
+        Changed.Fire();
+    }
 }
 
 int32_t MonthCalendar::Weekday(Date date) {

@@ -24,6 +24,7 @@ public:
             return;
         }
         value_ = value;
+        Changed.Fire();
         Change.Fire();
     }
 
@@ -31,8 +32,14 @@ public:
     int32_t Max() const noexcept { return max_; }
     //! Sets the range the number is kept in (swapped when given backwards) and clamps the number into it.
     void Range(int32_t min, int32_t max) {
-        min_ = std::min(min, max);
-        max_ = std::max(min, max);
+        const int32_t low = std::min(min, max);
+        const int32_t high = std::max(min, max);
+        if (low == min_ && high == max_) {
+            return;
+        }
+        min_ = low;
+        max_ = high;
+        Changed.Fire();
         Value(value_);
     }
 

@@ -20,6 +20,7 @@ public:
             return;
         }
         value_ = value;
+        Changed.Fire();
         if (value_) {
             Click.Fire();
         }

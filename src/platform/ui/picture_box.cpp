@@ -24,6 +24,19 @@ void PictureBox::FontSize(double points) {
     font_size_ = points;
 }
 
+void PictureBox::BackColor(int32_t color) {
+    if (color == back_color_) {
+        return;
+    }
+    back_color_ = color;
+    Changed.Fire();
+}
+
+void PictureBox::Record(DrawOperation op) {
+    operations_.push_back(std::move(op));
+    Changed.Fire();
+}
+
 void PictureBox::Cls() {
     operations_.clear();
     DrawOperation op;
@@ -47,6 +60,7 @@ void PictureBox::Cls() {
         mode.draw_mode = draw_mode_;
         operations_.push_back(mode);
     }
+    Changed.Fire();
 }
 
 void PictureBox::Scale(double x1, double y1, double x2, double y2) {
@@ -61,7 +75,7 @@ void PictureBox::Scale(double x1, double y1, double x2, double y2) {
     op.y1 = y1;
     op.x2 = x2;
     op.y2 = y2;
-    operations_.push_back(op);
+    Record(op);
 }
 
 void PictureBox::LineBox(double x1, double y1, double x2, double y2, int32_t color, bool filled) {
@@ -74,7 +88,7 @@ void PictureBox::LineBox(double x1, double y1, double x2, double y2, int32_t col
     op.color = color;
     op.filled = filled;
     op.pen_width = draw_width_;
-    operations_.push_back(op);
+    Record(op);
 }
 
 void PictureBox::Line(double x1, double y1, double x2, double y2, int32_t color) {
@@ -86,7 +100,7 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, int32_t color)
     op.y2 = y2;
     op.color = color;
     op.pen_width = draw_width_;
-    operations_.push_back(op);
+    Record(op);
 }
 
 void PictureBox::DrawText(double x, double y, std::string_view text, TextAlign align) {
@@ -100,7 +114,7 @@ void PictureBox::DrawText(double x, double y, std::string_view text, TextAlign a
     op.font_size = font_size_;
     op.font_bold = font_bold_;
     op.align = align;
-    operations_.push_back(std::move(op));
+    Record(std::move(op));
 }
 
 void PictureBox::DrawWidth(int32_t pixels) {
@@ -131,7 +145,7 @@ void PictureBox::DrawMode(int32_t mode) {
     DrawOperation op;
     op.kind = DrawOperation::Kind::DrawMode;
     op.draw_mode = mode;
-    operations_.push_back(op);
+    Record(op);
 }
 
 } // namespace chronova::platform::ui

@@ -36,8 +36,8 @@ struct DrawOperation {
 
 /// A headless picture box: records what is drawn on it so that tests can read it and a display can replay it
 /// (PaintPicture). Cls starts a new record (with the coordinates and draw mode still in force), so the record never
-/// holds more than the current picture. Controls placed inside the box send it their custom-draw notifications,
-/// which its window procedure answers.
+/// holds more than the current picture. Each drawing call raises Changed, as the picture shown changed. Controls placed
+/// inside the box send it their custom-draw notifications, which its window procedure answers.
 class PictureBox : public Control {
 public:
     /// Classic raster modes the system uses (all sixteen are in draw_mode).
@@ -76,7 +76,8 @@ public:
     void DrawMode(int32_t mode);
 
     int32_t BackColor() const noexcept { return back_color_; }
-    void BackColor(int32_t color) noexcept { back_color_ = color; }
+    //! The colour Cls clears to, and that a display shows under the record.
+    void BackColor(int32_t color);
     int32_t ForeColor() const noexcept { return fore_color_; }
     //! Colour of the pen and of text drawn without a colour of their own, as 0x00BBGGRR.
     void ForeColor(int32_t color) noexcept { fore_color_ = color; }
@@ -129,6 +130,7 @@ public:
 
 private:
     void Resized() override { Resize.Fire(); }
+    void Record(DrawOperation op);
 
     std::vector<DrawOperation> operations_;
     int32_t hwnd_;

@@ -24,15 +24,30 @@ int32_t Slider::Clamp(int32_t value) const noexcept {
 }
 
 void Slider::Reclamp() {
-    Value(Clamp(value_));
+    const int32_t clamped = Clamp(value_);
+    const bool moved = clamped != value_;
+    value_ = clamped;
+    if (moved) {
+        reported_value_ = clamped;
+    }
+    Changed.Fire();
+    if (moved) {
+        Change.Fire();
+    }
 }
 
 void Slider::Min(int32_t value) {
+    if (value == min_) {
+        return;
+    }
     min_ = value;
     Reclamp();
 }
 
 void Slider::Max(int32_t value) {
+    if (value == max_) {
+        return;
+    }
     max_ = value;
     Reclamp();
 }
@@ -44,6 +59,7 @@ void Slider::Value(int32_t value) {
     }
     value_ = clamped;
     reported_value_ = clamped;
+    Changed.Fire();
     Change.Fire();
 }
 
@@ -59,19 +75,47 @@ void Slider::LargeChange(int32_t value) {
 
 void Slider::TickFrequency(int32_t value) {
     RequireNotNegative(value);
+    if (value == tick_frequency_) {
+        return;
+    }
     tick_frequency_ = value;
+    Changed.Fire();
+}
+
+void Slider::SelectRange(bool value) {
+    if (value == select_range_) {
+        return;
+    }
+    select_range_ = value;
+    Changed.Fire();
 }
 
 void Slider::SelStart(int32_t value) {
     if (value != Clamp(value)) {
         RaiseError(kInvalidPropertyValue, "Invalid property value");
     }
+    if (value == sel_start_) {
+        return;
+    }
     sel_start_ = value;
+    Changed.Fire();
 }
 
 void Slider::SelLength(int32_t value) {
     RequireNotNegative(value);
+    if (value == sel_length_) {
+        return;
+    }
     sel_length_ = value;
+    Changed.Fire();
+}
+
+void Slider::Container(const PictureBox* box) {
+    if (box == container_) {
+        return;
+    }
+    container_ = box;
+    Changed.Fire();
 }
 
 int32_t Slider::GetNumTicks() const noexcept {
@@ -95,7 +139,12 @@ void Slider::UserDrag(int32_t value) {
         dragging_ = true;
         reported_value_ = value_;
     }
-    value_ = Clamp(value);
+    const int32_t clamped = Clamp(value);
+    const bool moved = clamped != value_;
+    value_ = clamped;
+    if (moved) {
+        Changed.Fire();
+    }
     Scroll.Fire();
 }
 

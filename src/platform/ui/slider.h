@@ -13,7 +13,8 @@ class PictureBox;
 
 /// A headless slider control. Value always lies between Min and Max; changing it from code raises Change at
 /// once, as a user change would, while a drag by the user raises Scroll for each move and a single Change when
-/// the thumb is let go. A disabled slider ignores the user but still follows changes made in code.
+/// the thumb is let go. Changed follows every move of the thumb, the range, the ticks and the selected band. A disabled
+/// slider ignores the user but still follows changes made in code.
 ///
 /// It draws itself (Paint) in pixels of its own size: a channel across, the thumb on it at Value and the tick
 /// marks under the thumb. While it draws it sends custom-draw notifications to the picture box it sits in
@@ -47,7 +48,7 @@ public:
 
     bool SelectRange() const noexcept { return select_range_; }
     //! Shows the SelStart..SelStart+SelLength band (the span of loaded data).
-    void SelectRange(bool value) noexcept { select_range_ = value; }
+    void SelectRange(bool value);
     int32_t SelStart() const noexcept { return sel_start_; }
     //! Start of the selected band; error 380 outside Min..Max.
     void SelStart(int32_t value);
@@ -64,7 +65,7 @@ public:
     /// The picture box the slider sits in, which answers its custom-draw notifications; none by default.
     const PictureBox* Container() const noexcept { return container_; }
     //! The box must outlive the slider or be replaced first.
-    void Container(const PictureBox* box) noexcept { container_ = box; }
+    void Container(const PictureBox* box);
 
     bool PositionTip() const noexcept { return position_tip_; }
     //! Whether a tip beside the thumb shows the value while the user drags it.
@@ -100,6 +101,7 @@ public:
 
 private:
     int32_t Clamp(int32_t value) const noexcept;
+    /// Pulls Value into a new range; raises Changed (and Change when the value moved) once.
     void Reclamp();
     /// The value of tick k counting from Min's tick (0).
     int64_t TickValue(int64_t k) const noexcept;

@@ -22,6 +22,7 @@ public:
             return;
         }
         text_ = value;
+        Changed.Fire();
         Change.Fire();
     }
 
@@ -34,7 +35,12 @@ public:
 
     bool Locked() const noexcept { return locked_; }
     //! A locked box shows its text but the user cannot edit it.
-    void Locked(bool value) noexcept { locked_ = value; }
+    void Locked(bool value) {
+        if (value != locked_) {
+            locked_ = value;
+            Changed.Fire();
+        }
+    }
     /// Raised after the text changed.
     Event<> Change;
 

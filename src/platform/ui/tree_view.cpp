@@ -48,7 +48,7 @@ void TreeNode::Text(std::string_view value) {
         return;
     }
     text_ = value;
-    tree.NodeChanged.Fire(Handle());
+    tree.Changed.Fire();
 }
 
 bool TreeNode::Checked() const {
@@ -62,7 +62,7 @@ void TreeNode::Checked(bool value) {
         return;
     }
     checked_ = value;
-    tree.NodeChanged.Fire(Handle());
+    tree.Changed.Fire();
 }
 
 bool TreeNode::Expanded() const {
@@ -77,7 +77,7 @@ void TreeNode::Expanded(bool value) {
     }
     expanded_ = value;
     const TreeNodePtr self = Handle();
-    tree_->NodeChanged.Fire(self);
+    tree_->Changed.Fire();
     // A handler may have removed the node or destroyed the tree; then nobody is left to tell.
     if (tree_ == nullptr) {
         return;
@@ -217,6 +217,14 @@ TreeView::~TreeView() {
     for (const TreeNodePtr& node : all_) {
         Detach(*node);
     }
+}
+
+void TreeView::Checkboxes(bool value) {
+    if (value == checkboxes_) {
+        return;
+    }
+    checkboxes_ = value;
+    Changed.Fire();
 }
 
 TreeNodePtr TreeView::SelectedItem() const {
@@ -386,6 +394,9 @@ void TreeView::RemoveNode(TreeNodePtr node) { // NOLINT(performance-unnecessary-
 }
 
 void TreeView::ClearNodes() {
+    if (all_.empty()) {
+        return;
+    }
     const std::vector<TreeNodePtr> doomed = std::move(all_);
     all_.clear();
     keys_.clear();
@@ -401,7 +412,7 @@ void TreeView::Select(TreeNode* node) {
         return;
     }
     selected_ = node;
-    NodeChanged.Fire(node != nullptr ? node->Handle() : nullptr);
+    Changed.Fire();
 }
 
 void TreeView::Detach(TreeNode& node) noexcept {

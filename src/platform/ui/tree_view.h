@@ -48,12 +48,12 @@ public:
     int32_t Index() const;
 
     const std::string& Text() const;
-    //! Changes the text shown; raises the tree's NodeChanged when it really changes.
+    //! Changes the text shown; raises the tree's Changed when it really changes.
     void Text(std::string_view value);
 
     bool Checked() const;
     //! Sets the check mark. From code this raises no NodeCheck, as with the classic control: forms that
-    //! cascade a check to the children rely on that to stop at one level. Raises NodeChanged.
+    //! cascade a check to the children rely on that to stop at one level. Raises the tree's Changed.
     void Checked(bool value);
 
     bool Expanded() const;
@@ -148,7 +148,9 @@ private:
 
 /// A headless tree view with optional check boxes. Changing a node's check mark or the selection from code
 /// raises no NodeCheck or NodeClick, exactly as the classic control behaves; only the user's actions
-/// (UserCheck, UserClick) raise them. Expanding or collapsing raises Expand or Collapse either way.
+/// (UserCheck, UserClick) raise them. Expanding or collapsing raises Expand or Collapse either way. The
+/// control's Changed follows everything a display shows: nodes added or removed, a node's text, check mark or
+/// expansion, the selection, the check boxes, and Refresh.
 /// Handlers may add, remove or clear nodes, or destroy the tree, while a notification runs.
 class TreeView : public Control {
 public:
@@ -169,7 +171,7 @@ public:
 
     bool Checkboxes() const noexcept { return checkboxes_; }
     //! Shows a check box on every node; without them the user cannot check nodes.
-    void Checkboxes(bool value) noexcept { checkboxes_ = value; }
+    void Checkboxes(bool value);
 
     /// Repaints the tree: raises Changed so that a binding redraws every node.
     void Refresh() { Changed.Fire(); }
@@ -189,11 +191,6 @@ public:
     Event<TreeNodePtr> Expand;
     /// Raised after a node was collapsed.
     Event<TreeNodePtr> Collapse;
-    /// Raised after a node's text, check mark, expansion changed, or with the newly selected node (null for
-    /// none) after the selection changed; by code or the user. Lets a binding redraw one node.
-    Event<TreeNodePtr> NodeChanged;
-    /// Raised after nodes were added or removed and on Refresh: a binding rebuilds its view.
-    Event<> Changed;
 
 private:
     friend class TreeNode;

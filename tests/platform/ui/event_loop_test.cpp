@@ -104,7 +104,9 @@ TEST_F(EventLoopTest, RejectsGoingBackAndReentrantAdvance) {
     EXPECT_THROW(loop_.AdvanceBy(-1), AutomationError);
     Timer& t = Make("t", 10);
     bool inner_threw = false;
+    bool advancing_inside = false;
     t.Tick.Connect([&] {
+        advancing_inside = loop_.Advancing();
         try {
             loop_.AdvanceBy(10);
         } catch (const AutomationError&) {
@@ -113,6 +115,8 @@ TEST_F(EventLoopTest, RejectsGoingBackAndReentrantAdvance) {
     });
     loop_.AdvanceBy(10);
     EXPECT_TRUE(inner_threw);
+    EXPECT_TRUE(advancing_inside); // what a real-time driver asks before it advances
+    EXPECT_FALSE(loop_.Advancing());
     EXPECT_EQ(loop_.Now(), 10);
 }
 
@@ -126,6 +130,7 @@ TEST_F(EventLoopTest, HandlerErrorPropagatesAndLeavesTheLoopUsable) {
         }
     });
     EXPECT_THROW(loop_.AdvanceBy(10), AutomationError);
+    EXPECT_FALSE(loop_.Advancing());
     loop_.AdvanceBy(10);
     EXPECT_EQ(ticks_, (Ticks{"t@10", "t@20"}));
 }

@@ -26,7 +26,7 @@ TEST(CheckBoxTest, ClickOnRealChangeOnlyAndInvalidStatesRejected) {
     EXPECT_EQ(box.Value(), CheckBox::kUnchecked);
 }
 
-TEST(CheckBoxTest, UserClickTogglesAndGrayedBecomesUncheckedUnlessDisabled) {
+TEST(CheckBoxTest, UserClickTogglesAndGrayedBecomesCheckedUnlessDisabled) {
     CheckBox box;
     box.UserClick();
     EXPECT_EQ(box.Value(), CheckBox::kChecked);

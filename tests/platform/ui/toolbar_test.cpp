@@ -17,7 +17,7 @@ TEST(ToolbarTest, PressReportsTheKeyOnlyWhenToolbarAndButtonAreEnabled) {
     std::vector<std::string> keys;
     tb.ButtonClick.Connect([&](const std::string& key) { keys.push_back(key); });
     tb.Press("Play");
-    tb.Buttons("Stop").enabled = false;
+    tb.Buttons("Stop").Enabled(false);
     tb.Press("Stop");
     tb.Enabled(false);
     tb.Press("Play");
@@ -29,9 +29,11 @@ TEST(ToolbarTest, KeysAreUniqueAndButtonsKeepTheirState) {
     Toolbar tb;
     Toolbar::Button& play = tb.Add("Play");
     tb.Add("Stop"); // adding more buttons keeps earlier references valid
-    play.value = true;
-    EXPECT_TRUE(tb.Buttons("Play").value);
-    EXPECT_EQ(tb.Buttons("Play").key, "Play");
+    play.Value(true);
+    EXPECT_TRUE(tb.Buttons("Play").Value());
+    EXPECT_EQ(tb.Buttons("Play").Key(), "Play");
+    EXPECT_EQ(&tb.ButtonAt(1), &tb.Buttons("Stop"));
+    EXPECT_THROW(tb.ButtonAt(2), AutomationError);
     EXPECT_THROW(tb.Add("Play"), AutomationError);
     EXPECT_THROW(tb.Add(""), AutomationError);
     EXPECT_THROW(tb.Buttons("play"), AutomationError);

@@ -1,0 +1,233 @@
+#include "apps/desktop/map_canvas.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+#include <cmath>
+
+#include "gis/drawing/map_drawer.h"
+#include "gis/drawing/view_transform.h"
+#include "gis/host_errors.h"
+#include "gis/map/map.h"
+#include "platform/automation_error.h"
+
+namespace chronova::desktop {
+
+namespace {
+
+// One wheel notch zooms by a quarter; a click with the zoom tool doubles.
+constexpr double kWheelStep = 1.25;
+constexpr double kClickZoom = 2.0;
+constexpr int kWheelNotch = 120;
+// A drag shorter than this is a click.
+constexpr int kClickSlop = 4;
+
+} // namespace
+
+MapCanvas::MapCanvas(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(false);
+    setFocusPolicy(Qt::StrongFocus);
+    SetTool(Tool::Pan);
+}
+
+MapCanvas::~MapCanvas() = default;
+
+void MapCanvas::Bind(std::shared_ptr<gis::Map> map, QColor background) {
+    view_refreshed_.Disconnect();
+    drawing_finished_.Disconnect();
+    drawer_.reset();
+    frame_ = QImage();
+    map_ = std::move(map);
+    if (map_) {
+        drawer_ = std::make_unique<gis::MapDrawer>(map_);
+        drawer_->Background(background);
+        view_refreshed_ =
+            map_->Events().ViewRefreshed.Connect([this](gis::IActiveView&, int32_t, const std::shared_ptr<gis::ILayer>&,
+                                                        const std::optional<gis::Envelope>&) { Redraw(); });
+        drawing_finished_ = map_->ScreenDisplay()->DrawingFinished.Connect([this] { ++draw_count_; });
+    }
+    // A new drawer has no image yet, so its first update draws every layer, whatever the map asked for.
+    Redraw();
+    update();
+}
+
+void MapCanvas::Suspend(bool suspended) {
+    suspended_ = suspended;
+    if (!suspended_) {
+        Redraw();
+    }
+}
+
+void MapCanvas::SetTool(Tool tool) {
+    tool_ = tool;
+    setCursor(tool_ == Tool::Pan ? Qt::OpenHandCursor : Qt::CrossCursor);
+}
+
+bool MapCanvas::CanDraw() const {
+    return map_ && drawer_ && !suspended_ && isVisible() && width() > 0 && height() > 0;
+}
+
+void MapCanvas::Redraw() {
+    if (!CanDraw()) {
+        return; // the request stays with the map until the canvas can draw
+    }
+    // A handler of the drawing notifications may ask for another redraw; it runs once this one is done.
+    if (drawing_) {
+        again_ = true;
+        return;
+    }
+    drawing_ = true;
+    do {
+        again_ = false;
+        try {
+            frame_ = drawer_->Update(size());
+        } catch (const platform::AutomationError& e) {
+            gis::ReportHostError("The map cannot be drawn: " + e.Description());
+        } catch (const std::exception& e) {
+            gis::ReportHostError(std::string("The map cannot be drawn: ") + e.what());
+        }
+    } while (again_ && CanDraw());
+    drawing_ = false;
+    update();
+}
+
+gis::Envelope MapCanvas::VisibleExtent() const {
+    if (!drawer_) {
+        return {};
+    }
+    const gis::Envelope extent = drawer_->DefaultExtent();
+    if (extent.IsEmpty()) {
+        return {};
+    }
+    return gis::ViewTransform(extent, width(), height()).VisibleExtent();
+}
+
+std::optional<QPointF> MapCanvas::MapPoint(QPointF pixel) const {
+    const gis::Envelope visible = VisibleExtent();
+    if (visible.IsEmpty() || width() <= 0) {
+        return std::nullopt;
+    }
+    const double units_per_pixel = (visible.XMax - visible.XMin) / width();
+    return QPointF(visible.XMin + pixel.x() * units_per_pixel, visible.YMax - pixel.y() * units_per_pixel);
+}
+
+void MapCanvas::ShowExtent(const gis::Envelope& extent) {
+    if (map_ && !extent.IsEmpty()) {
+        map_->Extent(extent); // asks for a full redraw
+    }
+}
+
+void MapCanvas::FullExtent() {
+    if (map_) {
+        map_->Extent(gis::Envelope{});
+    }
+}
+
+void MapCanvas::ZoomAt(QPointF pixel, double factor) {
+    const std::optional<QPointF> anchor = MapPoint(pixel);
+    if (!anchor || factor <= 0.0) {
+        return;
+    }
+    const gis::Envelope visible = VisibleExtent();
+    const double units_per_pixel = (visible.XMax - visible.XMin) / width() / factor;
+    const double x_min = anchor->x() - pixel.x() * units_per_pixel;
+    const double y_max = anchor->y() + pixel.y() * units_per_pixel;
+    ShowExtent(gis::Envelope{x_min, y_max - height() * units_per_pixel, x_min + width() * units_per_pixel, y_max});
+}
+
+void MapCanvas::PanBy(QPoint pixels) {
+    const gis::Envelope visible = VisibleExtent();
+    if (visible.IsEmpty() || width() <= 0) {
+        return;
+    }
+    const double units_per_pixel = (visible.XMax - visible.XMin) / width();
+    const double dx = -pixels.x() * units_per_pixel;
+    const double dy = pixels.y() * units_per_pixel;
+    ShowExtent(gis::Envelope{visible.XMin + dx, visible.YMin + dy, visible.XMax + dx, visible.YMax + dy});
+}
+
+void MapCanvas::ZoomToPixels(const QRect& pixels) {
+    const QRect box = pixels.normalized();
+    const auto top_left = MapPoint(box.topLeft());
+    const auto bottom_right = MapPoint(QPointF(box.right() + 1, box.bottom() + 1));
+    if (!top_left || !bottom_right || box.isEmpty()) {
+        return;
+    }
+    ShowExtent(gis::Envelope{top_left->x(), bottom_right->y(), bottom_right->x(), top_left->y()});
+}
+
+void MapCanvas::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), drawer_ ? drawer_->Background() : palette().color(QPalette::Base));
+    if (!frame_.isNull()) {
+        const QPoint offset = press_ && tool_ == Tool::Pan ? drag_ : QPoint();
+        painter.drawImage(offset, frame_);
+    }
+    if (press_ && tool_ == Tool::ZoomIn) {
+        painter.setPen(QPen(QColor(0, 0, 0, 200), 1, Qt::DashLine));
+        painter.setBrush(QColor(0, 120, 215, 40));
+        painter.drawRect(QRect(*press_, drag_).normalized());
+    }
+}
+
+void MapCanvas::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Redraw();
+}
+
+void MapCanvas::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    Redraw();
+}
+
+void MapCanvas::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    press_ = event->position().toPoint();
+    drag_ = tool_ == Tool::Pan ? QPoint() : *press_;
+    if (tool_ == Tool::Pan) {
+        setCursor(Qt::ClosedHandCursor);
+    }
+}
+
+void MapCanvas::mouseMoveEvent(QMouseEvent* event) {
+    if (!press_) {
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    drag_ = tool_ == Tool::Pan ? at - *press_ : at;
+    update();
+}
+
+void MapCanvas::mouseReleaseEvent(QMouseEvent* event) {
+    if (!press_ || event->button() != Qt::LeftButton) {
+        return;
+    }
+    const QPoint start = *press_;
+    const QPoint end = event->position().toPoint();
+    press_.reset();
+    const bool click = std::abs(end.x() - start.x()) < kClickSlop && std::abs(end.y() - start.y()) < kClickSlop;
+    if (tool_ == Tool::Pan) {
+        setCursor(Qt::OpenHandCursor);
+        if (!click) {
+            PanBy(end - start);
+        }
+    } else if (click) {
+        ZoomAt(end, kClickZoom);
+    } else {
+        ZoomToPixels(QRect(start, end));
+    }
+    update();
+}
+
+void MapCanvas::wheelEvent(QWheelEvent* event) {
+    const double notches = static_cast<double>(event->angleDelta().y()) / kWheelNotch;
+    if (notches != 0.0) {
+        ZoomAt(event->position(), std::pow(kWheelStep, notches));
+    }
+    event->accept();
+}
+
+} // namespace chronova::desktop

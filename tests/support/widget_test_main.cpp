@@ -1,0 +1,13 @@
+// Test main for tests of real Qt widgets: a QApplication on the offscreen platform unless the environment names
+// another (the screenshot tests run under a real X server).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
