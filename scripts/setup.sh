@@ -2,6 +2,7 @@
 # Installs what Chronova needs on Debian 12 (only what is missing), builds it and runs it.
 #
 #   scripts/setup.sh demo       install, build, run the main job
+#   scripts/setup.sh desktop    install, build, register the components, open the desktop window on the demo
 #   scripts/setup.sh test       install, check formatting and the layer order, build with warnings as errors,
 #                               run clang-tidy over the changed files (scripts/check-tidy.sh --changed), run every
 #                               test
@@ -52,6 +53,17 @@ demo)
     install_packages "${runtime_packages[@]}"
     configure_and_build build/release -DCMAKE_BUILD_TYPE=Release
     build/release/bin/chronova demo --out build/demo
+    ;;
+desktop)
+    install_packages "${runtime_packages[@]}"
+    configure_and_build build/release -DCMAKE_BUILD_TYPE=Release
+    build/release/bin/chronova demo --out build/demo --quiet
+    # The window loads only the components registered in the machine's categories (/etc/chronova).
+    sudo=()
+    [ "$(id -u)" -ne 0 ] && [ -z "${CHRONOVA_MACHINE_SETTINGS:-}" ] && sudo=(sudo)
+    "${sudo[@]}" env ${CHRONOVA_MACHINE_SETTINGS:+CHRONOVA_MACHINE_SETTINGS="$CHRONOVA_MACHINE_SETTINGS"} \
+        build/release/bin/chronova register
+    build/release/bin/chronova-desktop build/demo/data/demo.chronova.json
     ;;
 test)
     install_packages "${runtime_packages[@]}" "${test_packages[@]}"
@@ -106,7 +118,7 @@ package)
     echo "Install it (as root) with: apt install $(realpath "$deb")"
     ;;
 *)
-    echo "usage: scripts/setup.sh demo|test|sanitize|fuzz [seconds]|package" >&2
+    echo "usage: scripts/setup.sh demo|desktop|test|sanitize|fuzz [seconds]|package" >&2
     exit 2
     ;;
 esac

@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "apps/desktop/main_window.h"
+#include "apps/desktop/window_layout.h"
 #include "gis/map/dockable_window.h"
 
 #ifndef CHRONOVA_VERSION
@@ -104,11 +105,14 @@ int RunDesktop(int argc, char** argv) {
             return TakeScreenshot(parser.value(screenshot), project);
         }
         MainWindow window;
+        WindowLayout::Restore(window);
         window.show();
         if (project) {
             window.OpenProject(*project);
         }
-        return QApplication::exec();
+        const int status = QApplication::exec();
+        WindowLayout::Save(window);
+        return status;
     } catch (const std::exception& e) {
         PrintError(QString::fromStdString(e.what()));
         return kExitFailure;
