@@ -55,6 +55,9 @@ protected:
                 ADD_FAILURE() << "the dialog " << name.toStdString() << " never showed";
                 return;
             }
+            // The user works in the active window: fields then get and lose the focus.
+            dialog->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
             action(*dialog);
             if (dialog->isVisible()) {
                 dialog->reject();
@@ -198,6 +201,7 @@ TEST_F(WholeRoadTest, ConfigurePlayStepBackChangeOptionsPickATimeHideAndShow) {
         hour->setFocus();
         hour->selectAll();
         QTest::keyClicks(hour, "12");
+        QTest::keyClick(hour, Qt::Key_Tab); // leaving the field hands the typed hour over
         QTest::mouseClick(Find<QPushButton>(dialog, "OK"), Qt::LeftButton);
     });
     const int32_t before_pick = slider.Slider1.Value();
