@@ -35,7 +35,7 @@ constexpr double kDefaultVectorMaxSize = 24.0;
 // Every key a layer entry, its source, symbology and time block may have, so that a key of another kind is
 // reported as not applying rather than as unknown.
 const Keys kLayerKeys = {"name", "kind", "source", "visible", "symbology", "time", "layers"};
-const Keys kSourceKeys = {"workspace", "dataset", "path", "url", "layers"};
+const Keys kSourceKeys = {"workspace", "dataset", "open_options", "path", "url", "layers"};
 const Keys kSymbologyKeys = {"color", "outline", "size", "width", "marker", "from", "to"};
 const Keys kTimeKeys = {"field", "join", "raster", "previous_steps", "cached", "vectors"};
 
@@ -231,15 +231,32 @@ private:
         return layer;
     }
 
+    // GDAL open options: texts of the form NAME=VALUE, which GDAL would otherwise ignore with only a warning.
+    std::vector<std::string> OpenOptions(const Json& value, const std::string& place) const {
+        std::vector<std::string> options;
+        for (size_t i = 0; i < Array(value, place).size(); ++i) {
+            const std::string option_place = Child(place, i);
+            std::string option = Text(value[i], option_place);
+            if (option.find('=') == std::string::npos || option.front() == '=') {
+                Fail(option_place, "expected an open option NAME=VALUE, found " + Found(value[i]));
+            }
+            options.push_back(std::move(option));
+        }
+        return options;
+    }
+
     LayerSource ReadSource(const Json& value, const std::string& place, LayerKind kind) const {
         Object(value, place);
         const std::string kind_name(KindName(kind));
         LayerSource source;
         switch (kind) {
         case LayerKind::Feature:
-            CheckKeys(value, place, {"workspace", "dataset"}, kSourceKeys, kind_name);
+            CheckKeys(value, place, {"workspace", "dataset", "open_options"}, kSourceKeys, kind_name);
             source.Workspace = FilePath(Required(value, place, "workspace"), Child(place, "workspace"));
             source.Dataset = Text(Required(value, place, "dataset"), Child(place, "dataset"));
+            if (const Json* options = Optional(value, "open_options")) {
+                source.OpenOptions = OpenOptions(*options, Child(place, "open_options"));
+            }
             break;
         case LayerKind::Raster:
         case LayerKind::MovingPoints:

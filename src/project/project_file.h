@@ -44,9 +44,12 @@ enum class DisplayType : int16_t { Interval = kDisplayInterval, Unique = kDispla
 /// Where a layer's data comes from; only the members of the layer's kind are set. Paths are resolved against
 /// the project file's folder.
 struct LayerSource {
-    /// Feature layers: a folder of shapefiles or a GeoPackage, and the feature class in it.
+    /// Feature layers: a folder of shapefiles, a GeoPackage or another vector file GDAL reads, and the feature
+    /// class in it.
     std::filesystem::path Workspace;
     std::string Dataset;
+    /// Feature layers: GDAL open options for the workspace's file ("X_POSSIBLE_NAMES=lon", ...); none by default.
+    std::vector<std::string> OpenOptions;
     /// Raster layers: the raster file; moving points: the CSV file.
     std::filesystem::path Path;
     /// Web map service layers: the service address and the service layers requested.

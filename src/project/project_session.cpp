@@ -293,7 +293,7 @@ std::shared_ptr<gis::ILayer> ProjectSession::OpenLayer(const LayerEntry& layer_e
         switch (layer_entry.Kind) {
         case LayerKind::Feature: {
             auto feature = gis::OpenFeatureLayer(layer_entry.Source.Workspace.string(), layer_entry.Source.Dataset,
-                                                 layer_entry.Name);
+                                                 layer_entry.Name, layer_entry.Source.OpenOptions);
             if (layer_entry.Symbology) {
                 ApplySymbology(*feature, *layer_entry.Symbology);
             }

@@ -146,6 +146,9 @@ private:
         case LayerKind::Feature:
             json["workspace"] = PathText(layer.Source.Workspace);
             json["dataset"] = layer.Source.Dataset;
+            if (!layer.Source.OpenOptions.empty()) {
+                json["open_options"] = layer.Source.OpenOptions;
+            }
             break;
         case LayerKind::Raster:
         case LayerKind::MovingPoints:

@@ -127,6 +127,13 @@ TEST_F(MapDocumentTest, DataFilesOfferTheirFeatureClassesOrAreRasters) {
     EXPECT_EQ(shapefile.Source, SampleFile("ships"));
     EXPECT_EQ(shapefile.Datasets, std::vector<std::string>{"ship_tracks"});
     EXPECT_EQ(InspectDataFile(SampleFile("rain.tif")).Kind, project::LayerKind::Raster);
+    std::ofstream(folder_ / "fixes.geojson") << R"({"type": "FeatureCollection", "features": [
+        {"type": "Feature", "properties": {"WHEN": "2008-03-01T00:00:00"},
+         "geometry": {"type": "Point", "coordinates": [1, 2]}}]})";
+    const DataFileContents geojson = InspectDataFile(folder_ / "fixes.geojson");
+    EXPECT_EQ(geojson.Kind, project::LayerKind::Feature);
+    EXPECT_EQ(geojson.Source, folder_ / "fixes.geojson");
+    EXPECT_EQ(geojson.Datasets, std::vector<std::string>{"fixes"});
     EXPECT_THROW(InspectDataFile(SampleFile("buoys.csv")), platform::AutomationError);
     EXPECT_THROW(InspectDataFile(SampleFile("nothing.shp")), platform::AutomationError);
 }

@@ -25,6 +25,7 @@
 #include "support/error_number.h"
 #include "support/gdal_fixtures.h"
 #include "support/scratch_folder.h"
+#include "timeapply/mod_layers.h"
 
 namespace chronova::project {
 namespace {
@@ -261,6 +262,41 @@ TEST_F(ProjectSessionTest, TimeWindowAfterTheDataAndUniqueDisplay) {
     EXPECT_FALSE(session->Registry().UseDateTime()) << "the slider chose date-time groups for the ships";
     EXPECT_EQ(modDateTime::DateToMinutes(session->Registry().StartTime()), Minutes(5, 0));
     EXPECT_EQ(modDateTime::DateToMinutes(session->Registry().FinishTime()), Minutes(6, 0));
+    EXPECT_TRUE(messages_.MessageBoxes().empty());
+}
+
+// Other vector files: a GeoJSON with typed date-times, and a CSV whose points and times need GDAL open options.
+TEST_F(ProjectSessionTest, VectorFilesServeAsTimeLayers) {
+    std::ofstream(folder_ / "sightings.geojson") << R"({"type": "FeatureCollection", "features": [
+        {"type": "Feature", "properties": {"WHEN": "2008-03-01T00:00:00"}, "geometry": {"type": "Point", "coordinates": [0, 0]}},
+        {"type": "Feature", "properties": {"WHEN": "2008-03-01T02:00:00"}, "geometry": {"type": "Point", "coordinates": [1, 1]}},
+        {"type": "Feature", "properties": {"WHEN": "2008-03-01T01:00:00"}, "geometry": {"type": "Point", "coordinates": [2, 2]}},
+        {"type": "Feature", "properties": {"WHEN": "2008-03-01T02:00:00"}, "geometry": {"type": "Point", "coordinates": [3, 3]}}
+    ]})";
+    std::ofstream(folder_ / "floats.csv") << "lon,lat,seen\n1,1,2008/03/01 00:00:00\n2,2,2008/03/01 03:00:00\n";
+    const auto session = Open(R"({"chronova_project": 1, "layers": [
+        {"name": "Sightings", "kind": "feature", "source": {"workspace": "sightings.geojson", "dataset": "sightings"},
+         "time": {"field": "WHEN"}},
+        {"name": "Floats", "kind": "feature", "time": {"field": "seen"}, "source": {"workspace": "floats.csv",
+         "dataset": "floats", "open_options": ["X_POSSIBLE_NAMES=lon", "Y_POSSIBLE_NAMES=lat", "AUTODETECT_TYPE=YES"]}}
+    ]})");
+    LayerData& sightings = *session->FindLayer("Sightings")->Record;
+    EXPECT_FALSE(sightings.IsShapefile || sightings.isJoined);
+    EXPECT_EQ(sightings.TimeFieldType, 1) << "a date field";
+    EXPECT_EQ(sightings.TimeStepsCount(), 3);
+    EXPECT_EQ(sightings.StartTime, Minutes(1, 0));
+    EXPECT_EQ(sightings.FinishTime, Minutes(1, 2));
+    const auto layer = std::dynamic_pointer_cast<gis::FeatureLayer>(sightings.TheLayer);
+    ASSERT_TRUE(layer);
+    ASSERT_TRUE(modLayers::UpdateLayer(sightings, Date::FromParts(2008, 3, 1, 2, 0)));
+    EXPECT_EQ(*layer->VisibleFeatures(), (std::vector<uint32_t>{1, 3})) << layer->DefinitionExpression();
+    ASSERT_TRUE(modLayers::UpdateLayer(sightings, Date::FromParts(2008, 3, 1, 1, 0)));
+    EXPECT_EQ(*layer->VisibleFeatures(), (std::vector<uint32_t>{2})) << layer->DefinitionExpression();
+
+    LayerData& floats = *session->FindLayer("Floats")->Record;
+    EXPECT_EQ(floats.TimeFieldType, 1);
+    EXPECT_EQ(floats.TimeStepsCount(), 2);
+    EXPECT_EQ(floats.FinishTime, Minutes(1, 3));
     EXPECT_TRUE(messages_.MessageBoxes().empty());
 }
 

@@ -27,7 +27,7 @@ constexpr const char* kEverySetting = R"({
            "background": "#0a0B0c" },
   "layers": [
     { "name": "Storm", "kind": "feature", "visible": false,
-      "source": { "workspace": "data/storms.gpkg", "dataset": "storm_track" },
+      "source": { "workspace": "data/storms.gpkg", "dataset": "storm_track", "open_options": ["LIST_ALL_TABLES=NO"] },
       "symbology": { "color": "#d7301f", "outline": "#67000d", "size": 10.5, "width": 2, "marker": "diamond" },
       "time": { "field": "WHEN", "previous_steps": true, "cached": true,
                 "vectors": { "speed": "SPEED", "direction": "DIR", "font": "Arrows", "character": 65,
@@ -69,7 +69,7 @@ auto Members(const RasterRamp& r) {
     return std::tie(r.From, r.To);
 }
 auto Members(const LayerSource& s) {
-    return std::tie(s.Workspace, s.Dataset, s.Path, s.Url, s.ServiceLayers);
+    return std::tie(s.Workspace, s.Dataset, s.OpenOptions, s.Path, s.Url, s.ServiceLayers);
 }
 auto Members(const MapSettings& m) {
     return std::tie(m.Name, m.Extent, m.SpatialReference, m.Background);

@@ -37,7 +37,8 @@ using platform::ui::MsgBoxStyle;
 constexpr int kDefaultWidth = 1280;
 constexpr int kDefaultHeight = 800;
 constexpr auto kProjectFilter = "Chronova projects (*.json);;All files (*)";
-constexpr auto kDataFilter = "Map data (*.shp *.gpkg *.tif *.tiff *.img *.asc *.vrt);;All files (*)";
+constexpr auto kDataFilter =
+    "Map data (*.shp *.gpkg *.geojson *.json *.fgb *.gpx *.kml *.tif *.tiff *.img *.asc *.vrt);;All files (*)";
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);

@@ -86,6 +86,16 @@ std::string UniqueName(const std::string& name, const std::set<std::string>& tak
     return unique;
 }
 
+// The feature classes of another vector file GDAL reads (GeoJSON, FlatGeobuf, GPX, KML...); none when GDAL
+// does not read it as vector data, which leaves it to be tried as a raster.
+std::vector<std::string> VectorFileDatasets(const fs::path& file) {
+    try {
+        return gis::OpenWorkspace(file.string())->DatasetNames(gis::DatasetType::FeatureClass);
+    } catch (const platform::AutomationError&) {
+        return {};
+    }
+}
+
 } // namespace
 
 DataFileContents InspectDataFile(const fs::path& file) {
@@ -108,6 +118,9 @@ DataFileContents InspectDataFile(const fs::path& file) {
             if (contents.Datasets.empty()) {
                 platform::RaiseError(platform::error::kInvalidProcedureCall, "it holds no feature classes");
             }
+        } else if (auto datasets = VectorFileDatasets(path); !datasets.empty()) {
+            contents.Source = path;
+            contents.Datasets = std::move(datasets);
         } else {
             contents.Kind = project::LayerKind::Raster;
             contents.Source = path;

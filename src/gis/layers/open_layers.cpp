@@ -6,8 +6,8 @@
 namespace chronova::gis {
 
 std::shared_ptr<FeatureLayer> OpenFeatureLayer(const std::string& workspace_path, const std::string& feature_class,
-                                               std::string name) {
-    auto data = OpenWorkspace(workspace_path)->OpenFeatureClass(feature_class);
+                                               std::string name, const std::vector<std::string>& open_options) {
+    auto data = OpenWorkspace(workspace_path, open_options)->OpenFeatureClass(feature_class);
     std::string source_type = DataSourceTypeOf(*data);
     return std::make_shared<FeatureLayer>(std::move(data), std::move(source_type), std::move(name));
 }

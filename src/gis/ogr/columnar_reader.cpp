@@ -331,15 +331,20 @@ void ReadFeatures(OGRLayerH layer, const Plan& plan, Output& output, const GdalE
 } // namespace
 
 LayerContents ReadLayer(const std::string& path, std::string_view layer_name, std::string_view oid_field,
-                        ReadMethod method) {
+                        ReadMethod method, const std::vector<std::string>& open_options) {
     RegisterGdalDrivers();
     GdalErrorTrap trap;
     std::error_code ignored;
     if (!std::filesystem::exists(path, ignored)) {
         platform::RaiseError(platform::error::kFileNotFound, "File not found: '" + path + "'.");
     }
-    DatasetHandle dataset{
-        GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr, nullptr, nullptr)};
+    std::vector<const char*> options;
+    for (const std::string& option : open_options) {
+        options.push_back(option.c_str());
+    }
+    options.push_back(nullptr);
+    DatasetHandle dataset{GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr,
+                                     options.data(), nullptr)};
     if (!dataset) {
         trap.Raise(platform::error::kPathFileAccess, "Cannot open '" + path + "'");
     }

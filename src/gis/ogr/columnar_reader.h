@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "gis/data/column_table.h"
 #include "gis/data/geometry_column.h"
@@ -34,8 +35,9 @@ struct LayerContents {
 /// when oid_field is empty ("FID" when the layer has none). Field types become the host's codes: 16-bit integers
 /// SmallInteger, other integers Integer, 64-bit integers Double, 32-bit reals Single, reals Double, texts String,
 /// dates and date-times Date (OLE serial, local time), times of day String, binaries Blob. Raises an
-/// AutomationError with GDAL's message when the file or the layer cannot be read.
+/// AutomationError with GDAL's message when the file or the layer cannot be read. open_options are GDAL open
+/// options for the file ("X_POSSIBLE_NAMES=lon", ...).
 LayerContents ReadLayer(const std::string& path, std::string_view layer_name, std::string_view oid_field,
-                        ReadMethod method = ReadMethod::Automatic);
+                        ReadMethod method = ReadMethod::Automatic, const std::vector<std::string>& open_options = {});
 
 } // namespace chronova::gis

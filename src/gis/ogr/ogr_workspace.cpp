@@ -20,7 +20,24 @@ namespace chronova::gis {
 
 namespace {
 
-enum class WorkspaceKind { ShapefileFolder, GeoPackage };
+enum class WorkspaceKind {
+    ShapefileFolder,
+    GeoPackage,
+    VectorFile, // any other file GDAL reads as vector data (GeoJSON, FlatGeobuf, GPX, KML, CSV, ...)
+};
+
+using OpenOptions = std::vector<std::string>;
+
+// GDAL's null-terminated list of open options; it points into options, which must outlive it.
+std::vector<const char*> OptionList(const OpenOptions& options) {
+    std::vector<const char*> list;
+    list.reserve(options.size() + 1);
+    for (const std::string& option : options) {
+        list.push_back(option.c_str());
+    }
+    list.push_back(nullptr);
+    return list;
+}
 
 // One dataset of a workspace: where GDAL finds it, and what has been read of it.
 struct DatasetEntry {
@@ -37,8 +54,8 @@ using Entries = std::vector<std::unique_ptr<DatasetEntry>>;
 
 class OgrWorkspace : public virtual IFeatureWorkspace, public std::enable_shared_from_this<OgrWorkspace> {
 public:
-    OgrWorkspace(WorkspaceKind kind, std::string path, Entries entries)
-        : kind_(kind), path_(std::move(path)), entries_(std::move(entries)) {}
+    OgrWorkspace(WorkspaceKind kind, std::string path, Entries entries, OpenOptions open_options = {})
+        : kind_(kind), path_(std::move(path)), entries_(std::move(entries)), open_options_(std::move(open_options)) {}
 
     std::string PathName() const override { return path_; }
     std::vector<std::string> DatasetNames(DatasetType type) const override;
@@ -55,11 +72,13 @@ private:
     WorkspaceKind kind_;
     std::string path_;
     Entries entries_;
+    OpenOptions open_options_; // given to GDAL for every read of the workspace's file
     std::mutex objects_mutex_;
 };
 
-/// The single-file geodatabase, which the system tells apart from shapefile folders by this interface.
-class GeoPackageWorkspace final : public OgrWorkspace, public IGeodatabaseWorkspace {
+/// A single-file geodatabase (a GeoPackage, or another vector file read through GDAL), which the system tells
+/// apart from shapefile folders by this interface: its date fields hold real date-times.
+class SingleFileWorkspace final : public OgrWorkspace, public IGeodatabaseWorkspace {
 public:
     using OgrWorkspace::OgrWorkspace;
 };
@@ -146,8 +165,9 @@ std::shared_ptr<const LayerContents> OgrWorkspace::Contents(DatasetEntry& entry)
     std::lock_guard lock(entry.mutex);
     if (!entry.contents) {
         // Shapefiles number their rows from 0 in a field the host calls FID; a GeoPackage names its own id column.
-        auto contents = std::make_shared<LayerContents>(
-            ReadLayer(entry.file, entry.layer, kind_ == WorkspaceKind::ShapefileFolder ? "FID" : ""));
+        auto contents = std::make_shared<LayerContents>(ReadLayer(entry.file, entry.layer,
+                                                                  kind_ == WorkspaceKind::ShapefileFolder ? "FID" : "",
+                                                                  ReadMethod::Automatic, open_options_));
         if (entry.has_geometry && !contents->Shapes) {
             auto shapes = std::make_shared<GeometryColumn>();
             for (size_t row = 0; row < contents->Data->RowCount(); ++row) {
@@ -210,14 +230,17 @@ Entries ShapefileEntries(const fs::path& folder) {
     return entries;
 }
 
-Entries GeoPackageEntries(const std::string& file) {
+// The layers of a single-file data set, each a dataset named after its layer. drivers limits the GDAL drivers
+// tried (null: any); the error names the file and GDAL's reason.
+Entries FileLayerEntries(const std::string& file, const char* const* drivers, const OpenOptions& open_options,
+                         int32_t error_number, const std::string& error_context) {
     RegisterGdalDrivers();
     GdalErrorTrap trap;
-    const char* drivers[] = {"GPKG", nullptr};
-    GDALDatasetH dataset =
-        GDALOpenEx(file.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, drivers, nullptr, nullptr);
+    const std::vector<const char*> options = OptionList(open_options);
+    GDALDatasetH dataset = GDALOpenEx(file.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, drivers,
+                                      options.data(), nullptr);
     if (dataset == nullptr) {
-        trap.Raise(platform::error::kPathFileAccess, "Cannot open the geodatabase '" + file + "'");
+        trap.Raise(error_number, error_context);
     }
     Entries entries;
     for (int i = 0; i < GDALDatasetGetLayerCount(dataset); ++i) {
@@ -233,9 +256,21 @@ Entries GeoPackageEntries(const std::string& file) {
     return entries;
 }
 
+Entries GeoPackageEntries(const std::string& file, const OpenOptions& open_options) {
+    const char* const drivers[] = {"GPKG", nullptr};
+    return FileLayerEntries(file, drivers, open_options, platform::error::kPathFileAccess,
+                            "Cannot open the geodatabase '" + file + "'");
+}
+
+Entries VectorFileEntries(const std::string& file, const OpenOptions& open_options) {
+    return FileLayerEntries(file, nullptr, open_options, platform::error::kInvalidProcedureCall,
+                            "'" + file + "' is neither a folder of shapefiles nor a vector data set GDAL can read");
+}
+
 } // namespace
 
-std::shared_ptr<IFeatureWorkspace> OpenWorkspace(const std::string& path) {
+std::shared_ptr<IFeatureWorkspace> OpenWorkspace(const std::string& path,
+                                                 const std::vector<std::string>& open_options) {
     if (path.empty()) {
         platform::RaiseError(platform::error::kInvalidProcedureCall, "No workspace path was given.");
     }
@@ -252,11 +287,11 @@ std::shared_ptr<IFeatureWorkspace> OpenWorkspace(const std::string& path) {
         return std::make_shared<OgrWorkspace>(WorkspaceKind::ShapefileFolder, full_path, ShapefileEntries(full_path));
     }
     if (LowerExtension(path) == ".gpkg") {
-        return std::make_shared<GeoPackageWorkspace>(WorkspaceKind::GeoPackage, full_path,
-                                                     GeoPackageEntries(full_path));
+        return std::make_shared<SingleFileWorkspace>(WorkspaceKind::GeoPackage, full_path,
+                                                     GeoPackageEntries(full_path, open_options), open_options);
     }
-    platform::RaiseError(platform::error::kInvalidProcedureCall,
-                         "'" + path + "' is neither a folder of shapefiles nor a GeoPackage.");
+    return std::make_shared<SingleFileWorkspace>(WorkspaceKind::VectorFile, full_path,
+                                                 VectorFileEntries(full_path, open_options), open_options);
 }
 
 std::string DataSourceTypeOf(const IFeatureClass& feature_class) {
@@ -264,6 +299,8 @@ std::string DataSourceTypeOf(const IFeatureClass& feature_class) {
     if (own == nullptr) {
         return {};
     }
+    // Other vector files count as geodatabase feature classes: their date fields are typed date-times, which the
+    // time filter compares as such, where a shapefile's are dBASE dates.
     return own->Kind() == WorkspaceKind::ShapefileFolder ? "Shapefile Feature Class"
                                                          : "Personal Geodatabase Feature Class";
 }
