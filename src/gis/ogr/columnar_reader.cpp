@@ -339,6 +339,7 @@ LayerContents ReadLayer(const std::string& path, std::string_view layer_name, st
         platform::RaiseError(platform::error::kFileNotFound, "File not found: '" + path + "'.");
     }
     std::vector<const char*> options;
+    options.reserve(open_options.size() + 1);
     for (const std::string& option : open_options) {
         options.push_back(option.c_str());
     }
