@@ -22,7 +22,7 @@ namespace layerconfig {
 
 // Candidate names, lower case, comma-separated with a comma at both ends so that ",name," finds a whole item.
 inline constexpr std::string_view kTimeFieldNames =
-    ",timestep,datetime,datestep,tstep,dtg,datetime_,date,_date,date_,time,_time,time_,vbdate,vbtime,";
+    ",timestep,datetime,datestep,tstep,dtg,datetime_,date,_date,date_,time,_time,time_,vbdate,vbtime,timestamp,";
 inline constexpr std::string_view kKeyFieldNames = ",objectid,oid,fid,id,num,key,";
 inline constexpr std::string_view kSpeedFieldNames = ",speed,spd,magnitude,mag,dx,";
 inline constexpr std::string_view kCustomSpeedFieldNames =

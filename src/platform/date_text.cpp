@@ -187,7 +187,20 @@ std::string DateToText(Date date, const Locale& locale) {
     return FormatShortDate(parts, locale) + " " + FormatTime(parts, locale);
 }
 
+std::optional<ZonedDate> TryParseZonedDate(std::string_view text, const Locale& locale) {
+    if (auto iso = TryParseIsoDate(text)) {
+        return iso;
+    }
+    if (auto date = TryParseDate(text, locale)) {
+        return ZonedDate{*date, std::nullopt};
+    }
+    return std::nullopt;
+}
+
 std::optional<Date> TryParseDate(std::string_view text, const Locale& locale) {
+    if (auto iso = TryParseIsoDate(text)) {
+        return iso->wall;
+    }
     std::vector<Token> tokens;
     if (text.size() > 256 || !Tokenize(text, tokens) || tokens.empty()) {
         return std::nullopt;

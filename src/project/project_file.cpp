@@ -13,9 +13,12 @@
 #include <system_error>
 #include <utility>
 
+#include "datetime/calendar_interval.h"
+#include "datetime/label_format.h"
 #include "datetime/mod_date_time.h"
 #include "gis/ogr/coordinate_projection.h"
 #include "platform/automation_error.h"
+#include "platform/time_zone.h"
 #include "project/json_reader.h"
 
 namespace chronova::project {
@@ -37,7 +40,8 @@ constexpr double kDefaultVectorMaxSize = 24.0;
 const Keys kLayerKeys = {"name", "kind", "source", "visible", "symbology", "time", "layers"};
 const Keys kSourceKeys = {"workspace", "dataset", "open_options", "path", "url", "layers"};
 const Keys kSymbologyKeys = {"color", "outline", "size", "width", "marker", "from", "to"};
-const Keys kTimeKeys = {"field", "join", "raster", "previous_steps", "cached", "vectors"};
+const Keys kTimeKeys = {"field",  "kind",    "join",   "raster", "previous_steps",
+                        "cached", "vectors", "window", "track",  "time_zone"};
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -331,7 +335,9 @@ private:
         const std::string kind_name(KindName(layer.Kind));
         switch (layer.Kind) {
         case LayerKind::Feature:
-            CheckKeys(value, place, {"field", "join", "previous_steps", "cached", "vectors"}, kTimeKeys, kind_name);
+            CheckKeys(value, place,
+                      {"field", "kind", "join", "previous_steps", "cached", "vectors", "window", "track", "time_zone"},
+                      kTimeKeys, kind_name);
             break;
         case LayerKind::MovingPoints:
             CheckKeys(value, place, {"field", "previous_steps", "cached", "vectors"}, kTimeKeys, kind_name);
@@ -348,6 +354,13 @@ private:
         if (layer.Kind == LayerKind::Feature || layer.Kind == LayerKind::MovingPoints) {
             time.Field = Text(Required(value, place, "field"), Child(place, "field"));
         }
+        if (const Json* kind = Optional(value, "kind")) {
+            const std::string text = Text(*kind, Child(place, "kind"), true);
+            if (text != "year") {
+                Fail(Child(place, "kind"), "unknown time kind " + Quote(text) + " (expected year)");
+            }
+            time.Years = true;
+        }
         if (const Json* join = Optional(value, "join")) {
             time.Join = ReadJoin(*join, Child(place, "join"), layer);
         }
@@ -363,7 +376,68 @@ private:
         if (const Json* vectors = Optional(value, "vectors")) {
             time.Vectors = ReadVectors(*vectors, Child(place, "vectors"));
         }
+        ReadTimeOfMovingThings(value, place, time);
         return time;
+    }
+
+    // Windows, tracks and zones read the layer's own time field, so a joined time field takes none of them.
+    void ReadTimeOfMovingThings(const Json& value, const std::string& place, TimeSettings& time) const {
+        for (const char* key : {"window", "track", "time_zone"}) {
+            if (time.Join && Optional(value, key) != nullptr) {
+                Fail(Child(place, key), std::string("'") + key + "' does not apply to a time field in a joined table");
+            }
+        }
+        if (const Json* window = Optional(value, "window")) {
+            time.Window = Text(*window, Child(place, "window"), true);
+            if (*time.Window != "interval" && !modDateTime::ParseIntervalText(*time.Window)) {
+                Fail(Child(place, "window"), Quote(*time.Window) + " is not a window (expected interval, or " +
+                                                 std::string(modDateTime::kIntervalForms) + ")");
+            }
+        }
+        if (const Json* track = Optional(value, "track")) {
+            if (time.Window) {
+                Fail(Child(place, "track"), "a layer shows either a window or tracks, not both");
+            }
+            time.Track = ReadTrack(*track, Child(place, "track"));
+        }
+        if (const Json* zone = Optional(value, "time_zone")) {
+            time.TimeZone = ZoneName(*zone, Child(place, "time_zone"));
+        }
+    }
+
+    TrackSettings ReadTrack(const Json& value, const std::string& place) const {
+        CheckKeys(Object(value, place), place, {"id", "max_age", "trail"});
+        TrackSettings track;
+        track.Id = Text(Required(value, place, "id"), Child(place, "id"));
+        const auto duration = [&](const char* key, bool all_allowed) {
+            const Json* found = Optional(value, key);
+            if (found == nullptr) {
+                return std::string();
+            }
+            std::string text = Text(*found, Child(place, key), true);
+            const auto interval = modDateTime::ParseIntervalText(text);
+            if (!(all_allowed && text == "all") && (!interval || interval->IsCalendar())) {
+                Fail(Child(place, key), Quote(text) +
+                                            " is not a duration (expected minutes, hours or days: 15min, "
+                                            "2h, 1d" +
+                                            std::string(all_allowed ? ", or all" : "") + ")");
+            }
+            return text;
+        };
+        track.MaxAge = duration("max_age", false);
+        track.Trail = duration("trail", true);
+        return track;
+    }
+
+    std::string ZoneName(const Json& value, const std::string& place) const {
+        const std::string text = Text(value, place, true);
+        const auto zone = platform::TimeZone::Parse(text);
+        if (!zone) {
+            Fail(place, "unknown time zone " + Quote(text) +
+                            " (expected a name of the time zone database such as Europe/Berlin, UTC, or an offset "
+                            "such as +02:00)");
+        }
+        return zone->Name();
     }
 
     JoinSettings ReadJoin(const Json& value, const std::string& place, const LayerEntry& layer) const {
@@ -395,11 +469,16 @@ private:
         timing.Interval =
             static_cast<int32_t>(Whole(Required(value, place, "interval"), Child(place, "interval"), 1, kMaxInt32));
         timing.Unit = Text(Required(value, place, "unit"), Child(place, "unit"), true);
+        // Months and years have no length in seconds: their interval counts them.
         static const std::map<std::string, std::pair<int32_t, std::string_view>, std::less<>> units = {
-            {"d", {86400, "days"}}, {"h", {3600, "hours"}}, {"n", {60, "minutes"}}};
+            {"d", {86400, "days"}},
+            {"h", {3600, "hours"}},
+            {"n", {60, "minutes"}},
+            {"m", {1, "months"}},
+            {"yyyy", {1, "years"}}};
         const auto unit = units.find(timing.Unit);
         if (unit == units.end()) {
-            Fail(Child(place, "unit"), "unknown unit " + Quote(timing.Unit) + " (expected d, h or n)");
+            Fail(Child(place, "unit"), "unknown unit " + Quote(timing.Unit) + " (expected d, h, n, m or yyyy)");
         }
         // The registry rounds the interval to whole units, which would silently change any other value.
         if (timing.Interval % unit->second.first != 0) {
@@ -447,7 +526,8 @@ private:
     }
 
     DisplaySettings ReadDisplay(const Json& value, const std::string& place) const {
-        CheckKeys(Object(value, place), place, {"type", "fill_gaps", "toc_labels", "loop", "use_date_time"});
+        CheckKeys(Object(value, place), place,
+                  {"type", "fill_gaps", "toc_labels", "loop", "use_date_time", "label_format", "time_zone"});
         DisplaySettings display;
         if (const Json* type = Optional(value, "type")) {
             const std::string text = Text(*type, Child(place, "type"), true);
@@ -469,6 +549,17 @@ private:
         if (const Json* found = Optional(value, "use_date_time")) {
             display.UseDateTime = Bool(*found, Child(place, "use_date_time"));
         }
+        if (const Json* found = Optional(value, "label_format")) {
+            display.LabelFormat = Text(*found, Child(place, "label_format"));
+            if (!modDateTime::IsLabelFormat(*display.LabelFormat)) {
+                Fail(Child(place, "label_format"),
+                     Quote(*display.LabelFormat) +
+                         " has a % that is not one of %Y %y %m %d %H %I %p %M %S %b %B %j %%");
+            }
+        }
+        if (const Json* found = Optional(value, "time_zone")) {
+            display.TimeZone = ZoneName(*found, Child(place, "time_zone"));
+        }
         return display;
     }
 
@@ -485,7 +576,18 @@ private:
             }
         }
         if (const Json* interval = Optional(value, "interval")) {
-            time.Interval = static_cast<int32_t>(Whole(*interval, Child(place, "interval"), 1, kMaxInt32));
+            if (interval->is_string()) {
+                const std::string text = interval->get<std::string>();
+                const auto parsed = modDateTime::ParseIntervalText(text);
+                if (!parsed) {
+                    Fail(Child(place, "interval"), Quote(text) + " is not an interval (expected " +
+                                                       std::string(modDateTime::kIntervalForms) + ")");
+                }
+                time.Interval = parsed->count;
+                time.IntervalUnit = parsed->unit;
+            } else {
+                time.Interval = static_cast<int32_t>(Whole(*interval, Child(place, "interval"), 1, kMaxInt32));
+            }
         }
         if (const Json* range = Optional(value, "range_layer")) {
             time.RangeLayer = Text(*range, Child(place, "range_layer"));

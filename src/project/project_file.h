@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "datetime/calendar_interval.h"
 #include "gis/data/geometry_column.h"
 #include "gis/symbology/color.h"
 #include "gis/symbology/symbols.h"
@@ -85,8 +86,8 @@ struct JoinSettings {
 /// Band timing of a raster: band k is Start + k × Interval.
 struct RasterTiming {
     int32_t Start = 0;    ///< minute count
-    int32_t Interval = 0; ///< seconds
-    std::string Unit;     ///< "d", "h" or "n"
+    int32_t Interval = 0; ///< seconds, or for "m" and "yyyy" the number of months or years
+    std::string Unit;     ///< "d", "h", "n", "m" (months) or "yyyy" (years)
 };
 
 /// Speed and direction fields drawn as sized and turned markers.
@@ -103,14 +104,29 @@ struct VectorSettings {
     bool PicksMarker() const noexcept { return Font || Character || MinSize || MaxSize; }
 };
 
+/// Moving things: each entity at its latest fix, with a trail.
+struct TrackSettings {
+    std::string Id;
+    /// Durations as the registry reads them ("10min"); the trail may be "all".
+    std::string MaxAge;
+    std::string Trail;
+};
+
 /// How a layer carries time: the arguments of the registry's add operation and what is set after it.
 struct TimeSettings {
     std::string Field;
+    /// The integer field counts years (`"kind": "year"`): 2005 is 1 January 2005.
+    bool Years = false;
     std::optional<JoinSettings> Join;
     std::optional<RasterTiming> Raster;
     bool PreviousSteps = false;
     bool Cached = false;
     std::optional<VectorSettings> Vectors;
+    /// Feature layers with their own time field: the window shown from the current time ("interval" or a
+    /// duration such as "15min"), tracks, and the zone of values without an offset.
+    std::optional<std::string> Window;
+    std::optional<TrackSettings> Track;
+    std::optional<std::string> TimeZone;
 };
 
 /// One layer entry; a group holds its children, top first.
@@ -145,13 +161,19 @@ struct DisplaySettings {
     /// Dates (true) or date-time groups (false) on the slider; unset lets the slider choose, which shows
     /// date-time groups as soon as a layer's steps are date-time groups.
     std::optional<bool> UseDateTime;
+    /// The strftime-like format of time labels; unset keeps the classic labels, or with a calendar interval labels
+    /// that follow the step.
+    std::optional<std::string> LabelFormat;
+    /// The zone times are shown in; unset shows values as stored.
+    std::optional<std::string> TimeZone;
 };
 
 /// The slider's time window; whatever is unset stays as the layers give it.
 struct TimeWindow {
     std::optional<int32_t> Start;    ///< minute count
     std::optional<int32_t> Finish;   ///< minute count
-    std::optional<int32_t> Interval; ///< minutes
+    std::optional<int32_t> Interval; ///< minutes, or months or years by IntervalUnit
+    modDateTime::IntervalUnit IntervalUnit = modDateTime::IntervalUnit::Minutes;
     std::optional<std::string> RangeLayer;
 };
 

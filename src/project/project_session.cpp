@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "datetime/calendar_interval.h"
 #include "datetime/mod_date_time.h"
 #include "gis/data/table.h"
 #include "gis/layers/feature_layer.h"
@@ -179,7 +180,10 @@ RasterTiming RasterTimingOf(const gis::RasterLayer& layer, const LayerEntry& lay
     }
     std::filesystem::path file(layer.FilePath());
     if (const auto settings = ReadRasterSettings(std::filesystem::path(file).replace_extension(".ini").string())) {
-        const int32_t unit_seconds = settings->IntervalUnits == "d"   ? 86400
+        // Months and years are counted as they are; the other units are stored in seconds.
+        const bool calendar = settings->IntervalUnits == "m" || settings->IntervalUnits == "yyyy";
+        const int32_t unit_seconds = calendar                         ? 1
+                                     : settings->IntervalUnits == "d" ? 86400
                                      : settings->IntervalUnits == "h" ? 3600
                                                                       : 60;
         return RasterTiming{settings->StartTime, settings->Interval * unit_seconds, settings->IntervalUnits};
@@ -278,6 +282,10 @@ void ProjectSession::Populate(gis::Application& host) {
     if (!g_pChronovaData) {
         return;
     }
+    // The display zone comes first, so that every layer reads its times once, in that zone.
+    if (project_.Display.TimeZone) {
+        Registry().DisplayTimeZone(*project_.Display.TimeZone);
+    }
     for (SessionLayer& entry : layers_) {
         if (entry.Entry->Time) {
             RegisterTimeLayer(entry);
@@ -370,7 +378,9 @@ void ProjectSession::RegisterTimeLayer(SessionLayer& entry) {
             }
             break;
         case LayerKind::Raster: {
-            added = registry.AddRasterLayer(layer, "", timing->Start, timing->Interval, timing->Unit);
+            added = timing->Unit == "m" || timing->Unit == "yyyy"
+                        ? registry.AddCalendarRasterLayer(layer, timing->Start, timing->Interval, timing->Unit)
+                        : registry.AddRasterLayer(layer, "", timing->Start, timing->Interval, timing->Unit);
             if (!added && std::dynamic_pointer_cast<gis::RasterLayer>(layer)->BandCount() == 0) {
                 why = "the raster has no bands";
             }
@@ -400,6 +410,18 @@ void ProjectSession::RegisterTimeLayer(SessionLayer& entry) {
         RaiseForLayer(platform::error::kInvalidProcedureCall, layer_entry, "cannot be a time layer: " + why);
     }
     registry.FindByLayer(layer, &entry.Record);
+    if (time.Years) {
+        bool years = false;
+        try {
+            years = registry.TimeInYears(layer, true);
+        } catch (const platform::AutomationError& e) {
+            RaiseForLayer(e.Number(), layer_entry, "cannot read years: " + e.Description());
+        }
+        if (!years) {
+            RaiseForLayer(platform::error::kInvalidProcedureCall, layer_entry,
+                          "cannot read years: the time field " + Quote(time.Field) + " is not an integer field");
+        }
+    }
 
     if (time.Vectors) {
         const VectorSettings& vectors = *time.Vectors;
@@ -427,9 +449,28 @@ void ProjectSession::RegisterTimeLayer(SessionLayer& entry) {
     if (time.PreviousSteps && feature) {
         registry.ShowPreviousTimeSteps(layer);
     }
+    ApplyTimeOfMovingThings(layer, layer_entry, time);
     if (time.Cached) {
         layer->Cached(true);
         registry.IsCached(layer);
+    }
+}
+
+void ProjectSession::ApplyTimeOfMovingThings(const std::shared_ptr<gis::ILayer>& layer, const LayerEntry& layer_entry,
+                                             const TimeSettings& time) {
+    ChronovaData& registry = Registry();
+    try {
+        if (time.TimeZone) {
+            registry.LayerTimeZone(layer, *time.TimeZone);
+        }
+        if (time.Window) {
+            registry.TimeWindow(layer, *time.Window);
+        }
+        if (time.Track) {
+            registry.Track(layer, time.Track->Id, time.Track->MaxAge, time.Track->Trail);
+        }
+    } catch (const platform::AutomationError& e) {
+        RaiseForLayer(e.Number(), layer_entry, "cannot show its time: " + e.Description());
     }
 }
 
@@ -467,7 +508,12 @@ void ProjectSession::ApplyDisplayAndTime() {
         registry.FinishTime(modDateTime::MinutesToDate(*time.Finish));
     }
     if (time.Interval) {
+        registry.IntervalUnit(std::string(modDateTime::UnitCode(time.IntervalUnit)));
         registry.Interval(*time.Interval);
+    }
+    // Set last, so that the labels of the final axis are written once in the format.
+    if (display.LabelFormat) {
+        registry.LabelFormat(*display.LabelFormat);
     }
 }
 

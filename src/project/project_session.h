@@ -78,6 +78,8 @@ private:
     void Populate(gis::Application& host);
     std::shared_ptr<gis::ILayer> OpenLayer(const LayerEntry& layer_entry);
     void RegisterTimeLayer(SessionLayer& entry);
+    void ApplyTimeOfMovingThings(const std::shared_ptr<gis::ILayer>& layer, const LayerEntry& layer_entry,
+                                 const TimeSettings& time);
     void ApplyDisplayAndTime();
 
     project::Project project_;

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "datetime/calendar_interval.h"
 #include "datetime/mod_date_time.h"
 #include "platform/automation_error.h"
 
@@ -194,6 +195,9 @@ private:
         if (has_field) {
             json["field"] = time.Field;
         }
+        if (kind == LayerKind::Feature && time.Years) {
+            json["kind"] = "year";
+        }
         if (kind == LayerKind::Feature && time.Join) {
             json["join"] = WriteJoin(*time.Join);
         }
@@ -210,6 +214,23 @@ private:
         }
         if (has_field && time.Vectors) {
             json["vectors"] = WriteVectors(*time.Vectors);
+        }
+        if (kind == LayerKind::Feature && time.Window) {
+            json["window"] = *time.Window;
+        }
+        if (kind == LayerKind::Feature && time.Track) {
+            Json track;
+            track["id"] = time.Track->Id;
+            if (!time.Track->MaxAge.empty()) {
+                track["max_age"] = time.Track->MaxAge;
+            }
+            if (!time.Track->Trail.empty()) {
+                track["trail"] = time.Track->Trail;
+            }
+            json["track"] = std::move(track);
+        }
+        if (kind == LayerKind::Feature && time.TimeZone) {
+            json["time_zone"] = *time.TimeZone;
         }
         return json;
     }
@@ -262,6 +283,12 @@ private:
         if (display.UseDateTime) {
             json["use_date_time"] = *display.UseDateTime;
         }
+        if (display.LabelFormat) {
+            json["label_format"] = *display.LabelFormat;
+        }
+        if (display.TimeZone) {
+            json["time_zone"] = *display.TimeZone;
+        }
         return json;
     }
 
@@ -273,7 +300,9 @@ private:
         if (time.Finish) {
             json["finish"] = TimeText(*time.Finish);
         }
-        if (time.Interval) {
+        if (time.Interval && time.IntervalUnit != modDateTime::IntervalUnit::Minutes) {
+            json["interval"] = modDateTime::IntervalToText({*time.Interval, time.IntervalUnit});
+        } else if (time.Interval) {
             json["interval"] = *time.Interval;
         }
         if (time.RangeLayer) {

@@ -7,11 +7,13 @@
 
 #include "platform/ole_date.h"
 #include "platform/variant.h"
+#include "records/time_options.h"
 
 namespace chronova {
 
 namespace gis {
 class ILayer;
+class TrackIndex;
 } // namespace gis
 
 /// The record of one time layer: the layer, how it carries time, its drawing and join settings, and its
@@ -36,6 +38,8 @@ public:
     int32_t FinishPos = 0;
     std::string TimeStepField;
     int16_t TimeFieldType = 0;
+    /// An integer time field holds years (kTimeFieldYear) rather than minute counts.
+    bool TimeInYears = false;
     int32_t RasterBandCount = 0;
     int32_t RasterStartTime = 0;
     int32_t RasterInterval = 1;
@@ -64,6 +68,20 @@ public:
     std::string sqlTable;
     std::string sqlFields;
     std::string sqlWhere;
+    /// What the user should know about the layer's times, "" when nothing: a shapefile date field that lost
+    /// the time of day, say.
+    std::string DataWarning;
+
+    // How analysts' data carries time, beyond the classic record.
+    /// The zone of the time field's values that carry no offset (an IANA name or "+hh:mm"); "" for none.
+    std::string TimeZone;
+    /// A window of time shown from the current time instead of the single step.
+    TimeWindowOption Window;
+    /// The latest fix of each entity, with its trail, instead of the step.
+    TrackOption Track;
+    /// The layer's fixes by entity and time, built on the first step of a track layer; reset when the time
+    /// field, its reading or the track's id field changes.
+    std::shared_ptr<const gis::TrackIndex> TrackFixes;
 
     /// Discards every step.
     void TimeStepsClear();

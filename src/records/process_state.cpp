@@ -19,6 +19,9 @@ union NeverDestroyed {
 constinit NeverDestroyed<std::shared_ptr<gis::Application>> app;
 constinit NeverDestroyed<std::shared_ptr<LayerDataCollection>> layers;
 constinit NeverDestroyed<std::vector<platform::Date>> unique_times;
+// Texts are built at start-up (not every compiler makes a string at compile time); nothing reads them before main.
+NeverDestroyed<std::string> label_format;
+NeverDestroyed<std::string> display_time_zone;
 
 } // namespace
 
@@ -31,6 +34,8 @@ bool g_bLoopAnimation = false;
 bool g_bFastRefresh = false;
 int32_t g_lDisplayInterval = 0;
 std::vector<platform::Date>& g_dteUniqueTimes = unique_times.value;
+std::string& g_sLabelFormat = label_format.value;
+std::string& g_sDisplayTimeZone = display_time_zone.value;
 
 void ResetProcessState() {
     g_pApp.reset();
@@ -42,6 +47,8 @@ void ResetProcessState() {
     g_bFastRefresh = false;
     g_lDisplayInterval = 0;
     g_dteUniqueTimes.clear();
+    g_sLabelFormat.clear();
+    g_sDisplayTimeZone.clear();
 }
 
 } // namespace chronova

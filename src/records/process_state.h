@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/ole_date.h"
@@ -34,6 +35,11 @@ extern bool g_bLoopAnimation;
 extern bool g_bFastRefresh;
 /// Interval in minutes exchanged between the slider and the display options dialog.
 extern int32_t g_lDisplayInterval;
+/// The strftime-like format of time labels (slider, frames, layer names); empty keeps the classic date texts.
+extern std::string& g_sLabelFormat;
+/// The zone times are shown in (an IANA name or an offset such as "+02:00"); empty shows values as stored,
+/// unless a layer names a zone of its own, which makes UTC the display zone.
+extern std::string& g_sDisplayTimeZone;
 /// Every distinct time step of the time layers, for the unique-points display mode.
 extern std::vector<platform::Date>& g_dteUniqueTimes;
 

@@ -19,6 +19,10 @@ inline constexpr int16_t kTimeFieldDateTimeGroup = 3;
 inline constexpr int16_t kTimeFieldLong = 4;
 /// Doubles that convert to dates.
 inline constexpr int16_t kTimeFieldDouble = 5;
+/// Whole numbers of years (2005 is 1 January 2005), chosen by the layer's settings, never detected. Numbered well
+/// beyond the classic five, so that a client that knows only those sees an unknown code; it lives only in memory
+/// and in reports, no file stores it.
+inline constexpr int16_t kTimeFieldYear = 101;
 
 // g_iDisplayType: what a slider position stands for.
 /// Positions step by a fixed interval of minutes.

@@ -61,6 +61,11 @@ public:
     /// "n"). Also writes the raster's settings side file.
     bool AddRasterLayer(const std::shared_ptr<gis::ILayer>& pLayer, const std::string& sTimeField, int32_t RStartTime,
                         int32_t RInterval, const std::string& RIntervalUnits);
+    /// A raster whose bands step by the calendar: band k is RStartTime + k × RCount months (RUnits "m") or years
+    /// ("yyyy"), counted from the start and held on the last day of a shorter month. The settings side file stores
+    /// the count and the code. Raises 5 for another unit or a count below 1.
+    bool AddCalendarRasterLayer(const std::shared_ptr<gis::ILayer>& pLayer, int32_t RStartTime, int32_t RCount,
+                                const std::string& RUnits);
     bool AddGeoDatabaseLayer(const std::shared_ptr<gis::ILayer>& pLayer, const std::string& sTimeField);
     /// A geodatabase layer whose time field sits in the table sTable, joined on sKeyField (layer) =
     /// sKeyField2 (table).
@@ -88,8 +93,43 @@ public:
     void StartTime(platform::Date value);
     platform::Date FinishTime();
     void FinishTime(platform::Date value);
+    /// Minutes per step, or with a calendar IntervalUnit months or years per step.
     int32_t Interval();
     void Interval(int32_t value);
+    /// The unit of Interval as a date-add code: "n" minutes (the default), "m" months or "yyyy" years. Positions of
+    /// a calendar unit are start + k intervals, clamped to the end of shorter months. Raises 5 for another code.
+    std::string IntervalUnit();
+    void IntervalUnit(const std::string& code);
+    /// The time one slider interval after a minute count, calendar aware.
+    int32_t TimeAfterInterval(int32_t minutes);
+    /// The strftime-like format of the time labels (slider, frames, layer names); empty keeps the classic labels,
+    /// or with a calendar unit labels that follow the step. Raises 5 for a "%" it does not know.
+    std::string LabelFormat();
+    void LabelFormat(const std::string& format);
+    /// Whether a registered layer's integer time field holds years (2005 read as 1 January 2005). Setting it reads
+    /// the layer's steps again; call Update afterwards. False when the layer is not registered or its time field is
+    /// not an integer field.
+    bool TimeInYears(const std::shared_ptr<gis::ILayer>& pLayer);
+    bool TimeInYears(const std::shared_ptr<gis::ILayer>& pLayer, bool value);
+
+    // How analysts' data carries time, beyond the classic interface. Setting a zone reads every layer's steps
+    // again; call Update afterwards. Each raises 5 with a message for a text it cannot read.
+    /// A feature layer's time window: "" for none (the single step), "interval" for the slider's interval, or a
+    /// duration ("15min", "2h", "1mon"). The layer shows the features whose time lies in [t, t + window).
+    std::string TimeWindow(const std::shared_ptr<gis::ILayer>& pLayer);
+    void TimeWindow(const std::shared_ptr<gis::ILayer>& pLayer, const std::string& window);
+    /// Makes a feature layer show each entity (features with one value of sIdField; "" for no tracks) at its
+    /// latest feature at or before the current time, no older than sMaxAge ("" any age), with a trail through
+    /// its fixes of the last sTrail ("" none, "all" since its first fix), fading with age.
+    void Track(const std::shared_ptr<gis::ILayer>& pLayer, const std::string& sIdField, const std::string& sMaxAge,
+               const std::string& sTrail);
+    /// The zone of a layer's times that carry no offset: an IANA name ("Europe/Berlin") or an offset ("+02:00").
+    std::string LayerTimeZone(const std::shared_ptr<gis::ILayer>& pLayer);
+    void LayerTimeZone(const std::shared_ptr<gis::ILayer>& pLayer, const std::string& zone);
+    /// The zone times are shown in; "" shows values as stored unless a layer names a zone (then UTC).
+    std::string DisplayTimeZone();
+    void DisplayTimeZone(const std::string& zone);
+
     platform::Date CurrentTime();
     void CurrentTime(platform::Date value);
     std::shared_ptr<gis::ILayer> TimeRange();
@@ -146,6 +186,9 @@ public:
     frmSlider* Slider() const noexcept { return m_frmSlider.get(); }
 
 private:
+    /// AddRasterLayer's work; calendar_units lets "m" and "yyyy" through as counts of months and years.
+    bool AddRasterLayerWithUnits(const std::shared_ptr<gis::ILayer>& pLayer, int32_t RStartTime, int32_t RInterval,
+                                 const std::string& RIntervalUnits, bool calendar_units);
     // Host events.
     void OnCloseDocument();
     void OnMapsChanged();
@@ -167,6 +210,8 @@ private:
     static bool RegisterWithSteps(const std::shared_ptr<LayerData>& record);
     bool ExtensionEnabled() const;
     void RefreshGeography();
+    std::shared_ptr<LayerData> OwnFeatureRecord(const std::shared_ptr<gis::ILayer>& pLayer, std::string_view what);
+    void ReadTimesAgain();
 
     std::unique_ptr<frmSlider> m_frmSlider;
 

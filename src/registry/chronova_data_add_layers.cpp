@@ -18,10 +18,12 @@
 #include "gis/uid.h"
 #include "host/error_handling.h"
 #include "platform/conversions.h"
+#include "platform/debug_output.h"
 #include "records/i_time_layer.h"
 #include "records/layer_data.h"
 #include "registry/chronova_data.h"
 #include "registry/globals.h"
+#include "registry/shapefile_date_warning.h"
 #include "timeapply/arc_objects.h"
 #include "timeapply/host_view.h"
 #include "timeapply/mod_layers.h"
@@ -121,6 +123,13 @@ bool ChronovaData::AddShapefileLayer(const std::shared_ptr<gis::ILayer>& pLayer,
         record->TheLayer = pLayer;
         record->TimeStepField = sTimeField;
         result = RegisterWithSteps(record);
+        if (result) {
+            record->DataWarning =
+                ShapefileDateWarning(*std::dynamic_pointer_cast<gis::FeatureLayer>(pLayer), sTimeField);
+            if (!record->DataWarning.empty()) {
+                platform::DebugOutput("warning: " + record->DataWarning);
+            }
+        }
     });
     return result;
 }
@@ -174,7 +183,29 @@ bool ChronovaData::AddGeoDatabaseJoinedLayer(const std::shared_ptr<gis::ILayer>&
 bool ChronovaData::AddRasterLayer(const std::shared_ptr<gis::ILayer>& pLayer, const std::string& /*sTimeField*/,
                                   int32_t RStartTime, int32_t RInterval, const std::string& RIntervalUnits) {
     bool result = false;
-    Trap("AddRasterLayer", kModule, TrapKind::Inner, [&] {
+    Trap("AddRasterLayer", kModule, TrapKind::Inner,
+         [&] { result = AddRasterLayerWithUnits(pLayer, RStartTime, RInterval, RIntervalUnits, false); });
+    return result;
+}
+
+bool ChronovaData::AddCalendarRasterLayer(const std::shared_ptr<gis::ILayer>& pLayer, int32_t RStartTime,
+                                          int32_t RCount, const std::string& RUnits) {
+    bool result = false;
+    Trap("AddCalendarRasterLayer", kModule, TrapKind::Inner, [&] {
+        if ((RUnits != "m" && RUnits != "yyyy") || RCount < 1) {
+            platform::RaiseError(platform::error::kInvalidProcedureCall,
+                                 "A calendar raster steps by a count of 1 or more \"m\" (months) or \"yyyy\" (years).");
+        }
+        result = AddRasterLayerWithUnits(pLayer, RStartTime, RCount, RUnits, true);
+    });
+    return result;
+}
+
+bool ChronovaData::AddRasterLayerWithUnits(const std::shared_ptr<gis::ILayer>& pLayer, int32_t RStartTime,
+                                           int32_t RInterval, const std::string& RIntervalUnits, bool calendar_units) {
+    bool result = false;
+    // The checks end the work early with a plain return.
+    [&] {
         auto raster_layer = std::dynamic_pointer_cast<gis::RasterLayer>(pLayer);
         if (!raster_layer) {
             return;
@@ -182,8 +213,11 @@ bool ChronovaData::AddRasterLayer(const std::shared_ptr<gis::ILayer>& pLayer, co
         const int32_t band_count = raster_layer->BandCount();
         std::shared_ptr<LayerData> record = band_count > 0 ? std::make_shared<LayerData>() : nullptr;
 
-        const std::string units = RIntervalUnits == "d" || RIntervalUnits == "h" ? RIntervalUnits : "n";
-        const double seconds_per_unit = units == "d" ? 86400.0 : units == "h" ? 3600.0 : 60.0;
+        // Months ("m") and years ("yyyy") have no fixed length: their interval is a count of units, not seconds.
+        const bool calendar = calendar_units && (RIntervalUnits == "m" || RIntervalUnits == "yyyy");
+        const std::string units =
+            calendar || RIntervalUnits == "d" || RIntervalUnits == "h" ? RIntervalUnits : std::string("n");
+        const double seconds_per_unit = calendar ? 1.0 : units == "d" ? 86400.0 : units == "h" ? 3600.0 : 60.0;
         const int32_t interval = platform::CLng(platform::Variant(RInterval / seconds_per_unit));
 
         // One colour scale for every band: stretch between the smallest minimum and the largest maximum.
@@ -243,7 +277,7 @@ bool ChronovaData::AddRasterLayer(const std::shared_ptr<gis::ILayer>& pLayer, co
             Register(record);
             result = true;
         }
-    });
+    }();
     return result;
 }
 

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "datetime/calendar_interval.h"
+#include "datetime/label_format.h"
 #include "gis/map/active_view.h"
 #include "gis/map/application.h"
 #include "gis/map/document.h"
@@ -14,6 +16,8 @@
 #include "registry/chronova_data.h"
 #include "registry/globals.h"
 #include "slider/frm_slider.h"
+#include "slider/next_slider_time.h"
+#include "timeapply/arc_objects.h"
 #include "timeapply/mod_layers.h"
 
 namespace chronova {
@@ -69,6 +73,88 @@ void ChronovaData::Interval(int32_t value) {
             m_frmSlider->Interval(value);
         }
     });
+}
+
+std::string ChronovaData::IntervalUnit() {
+    std::string value;
+    Trap("IntervalUnit", kModule, TrapKind::Inner, [&] { value = m_frmSlider->IntervalUnit(); });
+    return value;
+}
+
+void ChronovaData::IntervalUnit(const std::string& code) {
+    Trap("IntervalUnit", kModule, TrapKind::Inner, [&] {
+        // Checked here, so that the client gets the error rather than the slider's message box.
+        if (!modDateTime::UnitOfCode(code)) {
+            platform::RaiseError(platform::error::kInvalidProcedureCall,
+                                 "The interval unit must be \"n\" (minutes), \"m\" (months) or \"yyyy\" (years).");
+        }
+        if (!DocumentClosing) {
+            m_frmSlider->IntervalUnit(code);
+        }
+    });
+}
+
+int32_t ChronovaData::TimeAfterInterval(int32_t minutes) {
+    int32_t value = 0;
+    Trap("TimeAfterInterval", kModule, TrapKind::Inner, [&] { value = m_frmSlider->TimeAfterInterval(minutes); });
+    return value;
+}
+
+std::string ChronovaData::LabelFormat() {
+    std::string value;
+    Trap("LabelFormat", kModule, TrapKind::Inner, [&] { value = m_frmSlider->LabelFormat(); });
+    return value;
+}
+
+void ChronovaData::LabelFormat(const std::string& format) {
+    Trap("LabelFormat", kModule, TrapKind::Inner, [&] {
+        if (!modDateTime::IsLabelFormat(format)) {
+            platform::RaiseError(platform::error::kInvalidProcedureCall,
+                                 "The label format has a % that is not one of %Y %y %m %d %H %I %p %M %S %b %B %j %%.");
+        }
+        if (!DocumentClosing) {
+            m_frmSlider->LabelFormat(format);
+        }
+    });
+}
+
+bool ChronovaData::TimeInYears(const std::shared_ptr<gis::ILayer>& pLayer) {
+    bool value = false;
+    Trap("TimeInYears", kModule, TrapKind::Inner, [&] {
+        std::shared_ptr<LayerData> record;
+        value = FindByLayer(pLayer, &record) && record->TimeFieldType == kTimeFieldYear;
+    });
+    return value;
+}
+
+bool ChronovaData::TimeInYears(const std::shared_ptr<gis::ILayer>& pLayer, bool value) {
+    bool result = false;
+    Trap("TimeInYears", kModule, TrapKind::Inner, [&] {
+        std::shared_ptr<LayerData> record;
+        if (!FindByLayer(pLayer, &record)) {
+            return;
+        }
+        const int16_t before = record->TimeFieldType;
+        if (value && before != kTimeFieldLong && before != kTimeFieldYear) {
+            return;
+        }
+        record->TimeInYears = value;
+        bool read = false;
+        try {
+            read = ArcObjects::RetrieveTimeInfo(record.get());
+        } catch (const platform::AutomationError&) {
+            read = false;
+        }
+        if (!read) {
+            // A failed reading (a year outside the calendar) leaves the layer as it was.
+            record->TimeInYears = before == kTimeFieldYear;
+            ArcObjects::RetrieveTimeInfo(record.get());
+            platform::RaiseError(platform::error::kInvalidProcedureCall,
+                                 "The time field " + record->TimeStepField + " does not hold years of the calendar.");
+        }
+        result = record->TimeFieldType == (value ? kTimeFieldYear : kTimeFieldLong);
+    });
+    return result;
 }
 
 platform::Date ChronovaData::CurrentTime() {
@@ -274,7 +360,7 @@ void ChronovaData::ApplyFilters(bool bShow) {
         }
         for (const auto& record : g_Layers->NewEnum()) {
             if (bShow) {
-                modLayers::UpdateLayer(*record, current);
+                modLayers::UpdateLayer(*record, current, NextSliderTime(*m_frmSlider, current));
             } else {
                 modLayers::UnselectLayer(*record);
             }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "datetime/label_format.h"
 #include "datetime/mod_date_time.h"
 #include "gis/layers/feature_layer.h"
 #include "gis/layers/layer.h"
@@ -22,6 +23,7 @@
 #include "slider/checked_arithmetic.h"
 #include "slider/time_axis.h"
 #include "timeapply/arc_objects.h"
+#include "timeapply/time_reading.h"
 
 namespace chronova {
 namespace {
@@ -381,9 +383,18 @@ void frmSlider::SetMax() {
             Slider1.Min(0);
             Slider1.Value(0);
         } else {
-            steps = TimeAxis::StepCount(range, iv);
+            const TimeAxis axis = Axis();
+            const bool calendar = eIntervalUnit != modDateTime::IntervalUnit::Minutes;
+            steps = calendar ? TimeAxis::CalendarStepCount(lStart, lFinish, StepInterval())
+                             : TimeAxis::StepCount(range, iv);
             const std::vector<std::shared_ptr<LayerData>> records = Records();
-            if (records.size() == 1) {
+            if (calendar && records.size() > 1) {
+                // Months differ in length, so a layer's ends are placed by the calendar, not by a fixed width.
+                for (const auto& record : records) {
+                    record->StartPos = std::min(axis.ClampedPositionOf(record->StartTime, steps), record->FinishPos);
+                    record->FinishPos = std::max(axis.ClampedPositionOf(record->FinishTime, steps), record->StartPos);
+                }
+            } else if (records.size() == 1) {
                 records.front()->StartPos = 0;
                 records.front()->FinishPos = steps;
             } else if (records.size() > 1) {
@@ -418,7 +429,7 @@ void frmSlider::SetInterval(int32_t lNewInterval) {
         if (g_iDisplayType != kDisplayUniquePoints) {
             lInterval = lNewInterval;
             AdjustInterval();
-            Label1[2].Caption(TimeAxis::IntervalText(lInterval));
+            Label1[2].Caption(TimeAxis::IntervalText(StepInterval()));
         } else {
             Label1[2].Caption(std::string(TimeAxis::kUniquePointsText));
             lInterval = g_dteUniqueTimes.empty() ? lNewInterval : HighestUniqueIndex();
@@ -446,11 +457,15 @@ bool frmSlider::AdjustInterval() {
         if (lInterval < 1) {
             lInterval = 1;
         }
-        const FittedInterval fitted = TimeAxis::FitInterval(ToLong(int64_t{lFinish} - lStart), lInterval);
+        FittedInterval fitted = TimeAxis::FitInterval(ToLong(int64_t{lFinish} - lStart), lInterval);
+        lInterval = fitted.interval;
+        if (eIntervalUnit != modDateTime::IntervalUnit::Minutes) {
+            fitted = TimeAxis::FitCalendarInterval(lStart, lFinish, StepInterval());
+            lCalendarCount = fitted.interval;
+        }
         if (!fitted.status.empty() && g_pApp) {
             g_pApp->StatusBar().Message(0, fitted.status);
         }
-        lInterval = fitted.interval;
         result = true;
     });
     return result;
@@ -487,7 +502,19 @@ bool frmSlider::UniquePoints() {
 }
 
 TimeAxis frmSlider::Axis() const {
-    return TimeAxis(lStart, lInterval, g_iDisplayType, g_dteUniqueTimes);
+    return TimeAxis(lStart, StepInterval(), g_iDisplayType, g_dteUniqueTimes);
+}
+
+modDateTime::CalendarInterval frmSlider::StepInterval() const {
+    if (eIntervalUnit == modDateTime::IntervalUnit::Minutes) {
+        return {lInterval, eIntervalUnit};
+    }
+    return {lCalendarCount, eIntervalUnit};
+}
+
+int32_t frmSlider::TimeAfterInterval(int32_t minutes) const {
+    const modDateTime::CalendarInterval interval = StepInterval();
+    return modDateTime::TimeAfterInterval(minutes, {std::max(interval.count, 1), interval.unit});
 }
 
 void frmSlider::SetChronova() {
@@ -647,22 +674,44 @@ void frmSlider::lblTime_Change(int16_t Index) {
 }
 
 std::string frmSlider::LabelText(Date dteTime, bool bCurrent) const {
-    if (!bUseDateTime) {
-        return modDateTime::DateToDTG(dteTime);
+    std::string text;
+    if (!g_sLabelFormat.empty()) {
+        text = modDateTime::FormatMinutes(modDateTime::DateToMinutes(dteTime), g_sLabelFormat);
+    } else if (!bUseDateTime) {
+        return modDateTime::DateToDTG(dteTime); // a date-time group names its zone itself
+    } else {
+        text = platform::DateToText(dteTime);
+        // The default text drops a midnight time; the current time always shows one.
+        if (bCurrent && text.find(':') == std::string::npos) {
+            text += " 12:00:00 AM";
+        }
     }
-    std::string text = platform::DateToText(dteTime);
-    // The default text drops a midnight time; the current time always shows one.
-    if (bCurrent && text.find(':') == std::string::npos) {
-        text += " 12:00:00 AM";
+    // Times shown in a zone say which, as the zone calls itself at that time ("CEST", "UTC", "+05:30").
+    if (const auto zone = DisplayTimeZone()) {
+        text += " " + zone->Abbreviation(zone->ToUtc(dteTime));
     }
     return text;
 }
 
+bool frmSlider::LabelsNeedTheirTimes() const {
+    return !g_sLabelFormat.empty() || DisplayTimeZone().has_value();
+}
+
 Date frmSlider::LabelDate(std::string_view sText) const {
+    for (const auto& [text, date] : formatted_labels_) {
+        if (!text.empty() && text == sText) {
+            return date;
+        }
+    }
     return bUseDateTime ? platform::TextToDate(sText) : modDateTime::DTGToDate(sText);
 }
 
 int32_t frmSlider::LabelMinutes(std::string_view sText) const {
+    for (const auto& [text, date] : formatted_labels_) {
+        if (!text.empty() && text == sText) {
+            return modDateTime::DateToMinutes(date);
+        }
+    }
     return bUseDateTime ? modDateTime::TextToMinutes(sText) : modDateTime::DTGToMinutes(sText);
 }
 
@@ -682,6 +731,7 @@ void frmSlider::StartTime(Date value) {
     Trap("StartTime ", kModule, TrapKind::TopLevel, [&] {
         // The minute number first: the label's change rebuilds the slider from it.
         lStart = modDateTime::DateToMinutes(value);
+        formatted_labels_[0] = {!LabelsNeedTheirTimes() ? std::string() : LabelText(value, false), value};
         lblTime[0].Caption(LabelText(value, false));
     });
 }
@@ -699,6 +749,7 @@ Date frmSlider::FinishTime() {
 void frmSlider::FinishTime(Date value) {
     Trap("FinishTime ", kModule, TrapKind::TopLevel, [&] {
         lFinish = modDateTime::DateToMinutes(value);
+        formatted_labels_[1] = {!LabelsNeedTheirTimes() ? std::string() : LabelText(value, false), value};
         lblTime[1].Caption(LabelText(value, false));
     });
 }
@@ -714,6 +765,7 @@ Date frmSlider::CurrentTime() {
 
 void frmSlider::CurrentTime(Date value) {
     Trap("CurrentTime ", kModule, TrapKind::TopLevel, [&] {
+        formatted_labels_[2] = {!LabelsNeedTheirTimes() ? std::string() : LabelText(value, true), value};
         lblTime[2].Caption(LabelText(value, true));
         if (!bScrolling && !bLocked) {
             SetChronova();
@@ -722,11 +774,69 @@ void frmSlider::CurrentTime(Date value) {
 }
 
 int32_t frmSlider::Interval() {
-    return GetInterval();
+    return eIntervalUnit == modDateTime::IntervalUnit::Minutes ? GetInterval() : lCalendarCount;
+}
+
+std::string frmSlider::IntervalUnit() const {
+    return std::string(modDateTime::UnitCode(eIntervalUnit));
+}
+
+void frmSlider::IntervalUnit(std::string_view code) {
+    Trap("IntervalUnit ", kModule, TrapKind::TopLevel, [&] {
+        const std::optional<modDateTime::IntervalUnit> unit = modDateTime::UnitOfCode(code);
+        if (!unit) {
+            platform::RaiseError(platform::error::kInvalidProcedureCall,
+                                 "The interval unit must be \"n\" (minutes), \"m\" (months) or \"yyyy\" (years).");
+        }
+        if (*unit == eIntervalUnit) {
+            return;
+        }
+        eIntervalUnit = *unit;
+        lCalendarCount = 1;
+        SetInterval(lInterval);
+        ApplyLabelFormat();
+    });
+}
+
+void frmSlider::LabelFormat(std::string_view format) {
+    Trap("LabelFormat ", kModule, TrapKind::TopLevel, [&] {
+        if (!modDateTime::IsLabelFormat(format)) {
+            platform::RaiseError(platform::error::kInvalidProcedureCall,
+                                 "The label format has a % that is not one of %Y %y %m %d %H %I %p %M %S %b %B %j %%.");
+        }
+        sLabelFormat = std::string(format);
+        ApplyLabelFormat();
+    });
+}
+
+void frmSlider::ApplyLabelFormat() {
+    // The times are read before the format changes, while the labels still read back as they were written.
+    std::array<std::optional<Date>, 3> times;
+    for (size_t k = 0; k < lblTime.size(); ++k) {
+        if (!lblTime[k].Caption().empty()) {
+            times[k] = LabelDate(lblTime[k].Caption());
+        }
+    }
+    g_sLabelFormat = sLabelFormat.empty() ? std::string(modDateTime::DefaultLabelFormat(StepInterval())) : sLabelFormat;
+    const bool saved_lock = bLocked;
+    bLocked = true; // relabelling keeps the axis and the time as they are
+    for (size_t k = 0; k < lblTime.size(); ++k) {
+        if (times[k]) {
+            formatted_labels_[k] = {!LabelsNeedTheirTimes() ? std::string() : LabelText(*times[k], k == 2), *times[k]};
+            lblTime[k].Caption(LabelText(*times[k], k == 2));
+        }
+    }
+    bLocked = saved_lock;
 }
 
 void frmSlider::Interval(int32_t value) {
     Trap("Interval ", kModule, TrapKind::TopLevel, [&] {
+        if (eIntervalUnit != modDateTime::IntervalUnit::Minutes) {
+            lCalendarCount = std::max<int32_t>(ToLong(value < 0 ? -int64_t{value} : int64_t{value}), 1);
+            SetInterval(lInterval);
+            ApplyLabelFormat();
+            return;
+        }
         if (value >= 0) {
             bKeepInterval = true;
             SetInterval(value);

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "datetime/calendar_interval.h"
 #include "platform/event.h"
 #include "platform/ole_date.h"
 #include "platform/ui/combo_box.h"
@@ -95,9 +96,24 @@ public:
     void FinishTime(platform::Date value);
     platform::Date CurrentTime();
     void CurrentTime(platform::Date value);
+    /// The step in minutes, or with a calendar unit the number of months or years per step.
     int32_t Interval();
-    /// A value >= 0 is kept by later rebuilds; a negative value sets -value without that promise.
+    /// A value >= 0 is kept by later rebuilds; a negative value sets -value without that promise. With a calendar
+    /// unit it sets the number of months or years per step (at least 1).
     void Interval(int32_t value);
+    /// The unit of Interval as a date-add code: "n" minutes (the default), "m" months or "yyyy" years.
+    std::string IntervalUnit() const;
+    /// Sets the unit; a calendar unit steps from the start by whole months or years and is kept across rebuilds. Raises
+    /// 5 for another code. Switching to a calendar unit starts at one unit per step.
+    void IntervalUnit(std::string_view code);
+    /// The interval positions step by, in its unit (minutes while no calendar unit is set).
+    modDateTime::CalendarInterval StepInterval() const;
+    /// The time one slider interval after minutes, calendar aware: the end of a window of one step.
+    int32_t TimeAfterInterval(int32_t minutes) const;
+    /// A strftime-like format for the time labels (see modDateTime::FormatMinutes); empty keeps the classic labels,
+    /// or with a calendar unit labels that follow the step ("2005", "May 2005").
+    const std::string& LabelFormat() const noexcept { return sLabelFormat; }
+    void LabelFormat(std::string_view format);
     /// The layer whose range the axis shows; null for "Default" or no selection.
     std::shared_ptr<gis::ILayer> TimeRange();
     /// Selects the range of a registered layer (null selects "Default"); the caller's reference is cleared
@@ -250,6 +266,9 @@ private:
     /// Dates are compared in whole seconds, so representation noise below a second never decides.
     static int64_t WholeSeconds(platform::Date dteTime);
     std::string LabelText(platform::Date dteTime, bool bCurrent) const;
+    /// Whether labels are written in a form the date reader does not read back (a label format, a zone), so
+    /// that the times they stand for are kept beside them.
+    bool LabelsNeedTheirTimes() const;
     platform::Date LabelDate(std::string_view sText) const;
     int32_t LabelMinutes(std::string_view sText) const;
     void ConnectDisplayEvents();
@@ -258,6 +277,9 @@ private:
     void DesignWindow();
     /// The window part of loading: branding and the first vertical arrangement.
     void LoadWindow();
+
+    /// Publishes the label format in force (the explicit one or the step's default) and relabels the axis.
+    void ApplyLabelFormat();
 
     // Axis state, in minute numbers.
     int32_t lDataStart = 0;
@@ -278,6 +300,14 @@ private:
     double dLongitude = 0.0;
     double dLatitude = 0.0;
     bool range_applied_by_caller_ = false;
+    // A calendar step: while the unit is not minutes, positions step by lCalendarCount months or years and
+    // lInterval keeps the minute step that rebuilds compute.
+    modDateTime::IntervalUnit eIntervalUnit = modDateTime::IntervalUnit::Minutes;
+    int32_t lCalendarCount = 1;
+    std::string sLabelFormat;
+    // The label texts written with a label format, and the times they stand for, so that reading a label back
+    // does not have to parse a text such as "May 2005".
+    std::array<std::pair<std::string, platform::Date>, 3> formatted_labels_{};
     /// True from loading until the first layout ran.
     bool bFirstLayout = true;
 

@@ -8,8 +8,10 @@
 
 #include "datetime/mod_date_time.h"
 #include "host/error_handling.h"
+#include "records/process_state.h"
 #include "slider/checked_arithmetic.h"
 #include "slider/mod_sunup.h"
+#include "slider/time_axis.h"
 #include "timeapply/mod_layers.h"
 
 namespace chronova {
@@ -70,7 +72,9 @@ void frmSlider::DrawDayNight() {
         int32_t segment_start = 0;
         for (int32_t i = 1; i <= n; ++i) {
             // Sample i is the time one step after position i - 1.
-            const Date moment = modDateTime::MinutesToDate(ToLong(int64_t{i} * iv + start));
+            const Date moment = modDateTime::MinutesToDate(
+                StepInterval().IsCalendar() ? TimeAxis(start, StepInterval(), g_iDisplayType, {}).TimeAt(i)
+                                            : ToLong(int64_t{i} * iv + start));
             const Light now = daylight.At(moment);
             if (light == Light::Unknown) {
                 light = now;

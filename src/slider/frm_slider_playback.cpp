@@ -1,5 +1,6 @@
 // The slider form's playback: applying the slider time to the layers, dragging, the playback tools and timers.
 #include "slider/frm_slider.h"
+#include "slider/next_slider_time.h"
 
 #include "datetime/mod_date_time.h"
 #include "gis/map/application.h"
@@ -36,6 +37,7 @@ void frmSlider::Slider1_Change() {
     Trap("Slider1_Change ", kModule, TrapKind::TopLevel, [&] {
         const int32_t time = GetCurrentSliderTime();
         const platform::Date date = modDateTime::MinutesToDate(time);
+        formatted_labels_[2] = {!LabelsNeedTheirTimes() ? std::string() : LabelText(date, true), date};
         lblTime[2].Caption(LabelText(date, true));
         // The layers already show this time: only the label follows.
         if (time == lLastApplied) {
@@ -58,7 +60,7 @@ void frmSlider::Slider1_Change() {
             if (!record->isInitialized) {
                 continue;
             }
-            if (!modLayers::UpdateLayer(*record, date)) {
+            if (!modLayers::UpdateLayer(*record, date, NextSliderTime(*this, date))) {
                 modLayers::HideLayer(*record);
             }
             // Only this layer's part of the view is redrawn; cached layers keep the images of the others.

@@ -97,6 +97,36 @@ std::string TimeAxis::IntervalText(int32_t minutes) {
     return text;
 }
 
+std::string TimeAxis::IntervalText(const modDateTime::CalendarInterval& interval) {
+    switch (interval.unit) {
+    case modDateTime::IntervalUnit::Months:
+        return " Interval: " + std::to_string(interval.count) + (interval.count == 1 ? " month" : " months");
+    case modDateTime::IntervalUnit::Years:
+        return " Interval: " + std::to_string(interval.count) + (interval.count == 1 ? " year" : " years");
+    case modDateTime::IntervalUnit::Minutes:
+        break;
+    }
+    return IntervalText(interval.count);
+}
+
+int32_t TimeAxis::CalendarStepCount(int32_t start, int32_t finish, const modDateTime::CalendarInterval& interval) {
+    const int64_t steps = modDateTime::IntervalsBetween(start, interval, finish);
+    return static_cast<int32_t>(std::clamp<int64_t>(steps, 1, kMaxSteps));
+}
+
+FittedInterval TimeAxis::FitCalendarInterval(int32_t start, int32_t finish,
+                                             const modDateTime::CalendarInterval& interval) {
+    FittedInterval fitted{std::max(interval.count, 1), {}};
+    const int64_t steps = modDateTime::IntervalsBetween(start, {fitted.interval, interval.unit}, finish);
+    if (steps + 1 > kMaxSteps) {
+        fitted.status = kTooManySteps;
+        // Steps shrink in proportion to the count; one more unit absorbs the rounding.
+        fitted.interval =
+            static_cast<int32_t>(std::min<int64_t>(steps * fitted.interval / (kMaxSteps - 1) + 1, int64_t{kMaxSteps}));
+    }
+    return fitted;
+}
+
 int32_t TimeAxis::StepCount(int32_t range, int32_t interval) {
     const int32_t steps = std::min(range / interval, kMaxSteps);
     return steps <= 0 ? 1 : steps;
@@ -124,10 +154,19 @@ TimeAxis::TimeAxis(int32_t start, int32_t interval, int16_t display_type, std::s
     : start_(start), interval_(interval),
       unique_times_(display_type == kDisplayUniquePoints ? unique_times : std::span<const platform::Date>()) {}
 
+TimeAxis::TimeAxis(int32_t start, const modDateTime::CalendarInterval& interval, int16_t display_type,
+                   std::span<const platform::Date> unique_times)
+    : TimeAxis(start, interval.count, display_type, unique_times) {
+    unit_ = interval.unit;
+}
+
 int32_t TimeAxis::TimeAt(int32_t position) const {
     if (UniquePoints()) {
         const bool on_list = position >= 0 && static_cast<size_t>(position) < unique_times_.size();
         return modDateTime::DateToMinutes(unique_times_[on_list ? static_cast<size_t>(position) : 0]);
+    }
+    if (unit_ != modDateTime::IntervalUnit::Minutes) {
+        return modDateTime::AddIntervals(start_, {interval_, unit_}, position);
     }
     return ToLong(int64_t{start_} + int64_t{position} * interval_);
 }
@@ -140,6 +179,9 @@ int32_t TimeAxis::PositionOf(int32_t minutes) const {
         const platform::Date date = modDateTime::MinutesToDate(minutes);
         const auto found = std::find(unique_times_.begin(), unique_times_.end(), date);
         return found == unique_times_.end() ? 0 : static_cast<int32_t>(found - unique_times_.begin());
+    }
+    if (unit_ != modDateTime::IntervalUnit::Minutes) {
+        return ToLong(modDateTime::IntervalsBetween(start_, {interval_, unit_}, minutes));
     }
     return ToLong(int64_t{minutes} - start_) / interval_;
 }

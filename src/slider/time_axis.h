@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "datetime/calendar_interval.h"
 #include "platform/ole_date.h"
 
 namespace chronova {
@@ -66,6 +67,14 @@ public:
     static FittedInterval FitInterval(int32_t range, int32_t interval);
     /// The interval label of a fixed interval: " Interval: [d days ]h hrs m mins".
     static std::string IntervalText(int32_t minutes);
+    /// The interval label of any interval: the classic text for minutes, " Interval: n months" or " n years".
+    static std::string IntervalText(const modDateTime::CalendarInterval& interval);
+    /// The number of steps (the highest position) of an axis from start to finish by a calendar interval: the
+    /// whole intervals that fit, 1 to kMaxSteps.
+    static int32_t CalendarStepCount(int32_t start, int32_t finish, const modDateTime::CalendarInterval& interval);
+    /// A calendar interval of at least 1, widened when the axis would pass kMaxSteps positions.
+    static FittedInterval FitCalendarInterval(int32_t start, int32_t finish,
+                                              const modDateTime::CalendarInterval& interval);
     /// The number of steps of a range (minutes, both ends counted) at a positive interval: 1 to kMaxSteps.
     static int32_t StepCount(int32_t range, int32_t interval);
     /// A layer's first position on an axis from axis_start: its start's steps from there, rounded.
@@ -83,13 +92,18 @@ public:
     /// An axis from start stepping by interval minutes. In the unique-points display mode with a step list,
     /// positions index unique_times (sorted, distinct) instead; the list must outlive the axis.
     TimeAxis(int32_t start, int32_t interval, int16_t display_type, std::span<const platform::Date> unique_times);
+    /// An axis stepping by any interval: position k is start + k intervals, computed from the start, so a monthly
+    /// axis from 31 January stands on the last day of every shorter month and on the 31st of the longer ones.
+    TimeAxis(int32_t start, const modDateTime::CalendarInterval& interval, int16_t display_type,
+             std::span<const platform::Date> unique_times);
 
     /// True when positions index the list of distinct steps.
     bool UniquePoints() const noexcept { return !unique_times_.empty(); }
     /// The minute number of a position; in unique-points mode a position off the list gives the list's first.
     int32_t TimeAt(int32_t position) const;
-    /// The position of a minute number, unclamped: whole steps from the start, or in unique-points mode the first
-    /// list entry equal to it (0 when none is). 0 while the interval is below 1.
+    /// The position of a minute number, unclamped: whole steps from the start (on a calendar interval the position
+    /// at or before the time), or in unique-points mode the first list entry equal to it (0 when none is). 0 while
+    /// the interval is below 1.
     int32_t PositionOf(int32_t minutes) const;
     /// PositionOf held inside 0..max_position.
     int32_t ClampedPositionOf(int32_t minutes, int32_t max_position) const;
@@ -97,6 +111,7 @@ public:
 private:
     int32_t start_;
     int32_t interval_;
+    modDateTime::IntervalUnit unit_ = modDateTime::IntervalUnit::Minutes;
     std::span<const platform::Date> unique_times_; // empty unless positions index it
 };
 

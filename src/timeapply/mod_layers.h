@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,8 +24,10 @@ class IWorkspace;
 namespace chronova::modLayers {
 
 /// Applies a current time to a layer. False when the layer has no step at that time (the caller hides it)
-/// or on an error, which is reported to the caller.
-bool UpdateLayer(LayerData& pLayerData, platform::Date dteCurrentTime);
+/// or on an error, which is reported to the caller. A layer whose window is the slider's interval shows the
+/// window up to slider_next, the slider's next time.
+bool UpdateLayer(LayerData& pLayerData, platform::Date dteCurrentTime,
+                 std::optional<platform::Date> slider_next = std::nullopt);
 /// Restricts a feature layer to one step through its definition expression, or tells a custom layer its step.
 void SelectLayerFeaturesByTimeStep(LayerData& pLayerData, const platform::Variant& vTimeStep);
 /// WMS layers are not filtered; the step is accepted and ignored.

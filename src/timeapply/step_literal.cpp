@@ -28,11 +28,15 @@ std::optional<std::string> StepLiteral(int16_t time_field_type, const platform::
     case kTimeFieldDate:
         return "#" + platform::CStr(step) + "#";
     case kTimeFieldText:
-        return Quoted(platform::CStr(step));
+        // A text field compares its texts read as times with a date, so that ISO texts, offsets and the
+        // locale's forms all meet the step; texts compared as texts order "5/10" before "5/9".
+        return date ? "#" + platform::CStr(step) + "#" : Quoted(platform::CStr(step));
     case kTimeFieldDateTimeGroup:
         return Quoted(date ? modDateTime::DateToDTG(*date) : platform::CStr(step));
     case kTimeFieldLong:
         return date ? std::to_string(modDateTime::DateToMinutes(*date)) : platform::CStr(step);
+    case kTimeFieldYear:
+        return date ? std::to_string(date->Parts().year) : platform::CStr(step);
     case kTimeFieldDouble:
         if (step.Type() == platform::VarType::String || (double_form == DoubleStepForm::Bare && !date)) {
             return platform::CStr(step);

@@ -13,8 +13,11 @@
 #include "timeapply/arc_objects.h"
 #include "timeapply/host_view.h"
 #include "timeapply/mod_layers.h"
+#include "timeapply/step_label.h"
 #include "timeapply/step_literal.h"
 #include "timeapply/time_lookup.h"
+#include "timeapply/time_window.h"
+#include "timeapply/track_fixes.h"
 
 namespace chronova::modLayers {
 
@@ -37,7 +40,7 @@ void LabelLayerName(gis::ILayer& layer, const platform::Variant& step) {
     if (g_bFillGaps && g_bUpdateTOC) {
         DebugOut("modLayers g_bFillGaps is True");
         const std::string base = pos == 0 ? name : platform::Left(name, pos - 1);
-        layer.Name(platform::Trim(base) + " [" + platform::CStr(step) + "]");
+        layer.Name(platform::Trim(base) + " [" + StepLabel(step) + "]");
     } else if (pos > 0) {
         layer.Name(platform::Trim(platform::Left(name, pos - 1)));
     }
@@ -45,17 +48,25 @@ void LabelLayerName(gis::ILayer& layer, const platform::Variant& step) {
 
 } // namespace
 
-bool UpdateLayer(LayerData& pLayerData, platform::Date dteCurrentTime) {
+bool UpdateLayer(LayerData& pLayerData, platform::Date dteCurrentTime, std::optional<platform::Date> slider_next) {
     bool result = false;
     Trap("UpdateLayer", kModule, TrapKind::Inner, [&] {
         platform::Variant step;
-        if (!GetCurrentTimeByLayer(&pLayerData, dteCurrentTime, step)) {
+        // A window or a track shows what lies around the current time itself, never the step fill-gaps picks,
+        // and shows nothing rather than hiding the layer when nothing lies there.
+        const bool own_features = pLayerData.IncludesTimeSteps && FilterableFeatureLayer(pLayerData);
+        if (own_features && pLayerData.Track.IsSet()) {
+            step = dteCurrentTime;
+            SelectTrackFixes(pLayerData, dteCurrentTime);
+        } else if (own_features && pLayerData.Window.IsSet()) {
+            step = dteCurrentTime;
+            SelectLayerFeaturesByWindow(pLayerData, dteCurrentTime, WindowEnd(pLayerData, dteCurrentTime, slider_next));
+        } else if (!GetCurrentTimeByLayer(&pLayerData, dteCurrentTime, step)) {
             return;
-        }
-        // Features with their own steps come first, before any other kind a record also claims, as in the classic
-        // order of these checks; the same call ends the chain for any other layer.
-        // NOLINTNEXTLINE(bugprone-branch-clone)
-        if (pLayerData.IncludesTimeSteps) {
+            // Features with their own steps come first, before any other kind a record also claims, as in the classic
+            // order of these checks; the same call ends the chain for any other layer.
+            // NOLINTNEXTLINE(bugprone-branch-clone)
+        } else if (pLayerData.IncludesTimeSteps) {
             SelectLayerFeaturesByTimeStep(pLayerData, step);
         } else if (pLayerData.IsRasterLayer) {
             SelectRasterBandByTimeStep(pLayerData, step);
@@ -123,6 +134,7 @@ void HideLayer(LayerData& pLayerData) {
                 hide_value = std::string();
                 break;
             case kTimeFieldLong:
+            case kTimeFieldYear:
                 hide_value = int32_t{-1};
                 break;
             case kTimeFieldDouble:
@@ -176,6 +188,7 @@ void UnselectLayerFeatures(LayerData& pLayerData) {
         }
         if (auto layer = FilterableFeatureLayer(pLayerData)) {
             layer->DefinitionExpression(std::string());
+            ClearTrackFixes(pLayerData);
         }
     });
 }

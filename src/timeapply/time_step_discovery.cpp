@@ -3,13 +3,16 @@
 #include <cstdint>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "datetime/calendar_interval.h"
 #include "datetime/mod_date_time.h"
 #include "gis/data/statistics.h"
 #include "gis/data/table.h"
+#include "gis/data/time_values.h"
 #include "gis/layers/feature_layer.h"
 #include "gis/layers/raster_layer.h"
 #include "gis/layers/wms_map_layer.h"
@@ -22,6 +25,7 @@
 #include "timeapply/arc_objects.h"
 #include "timeapply/mod_layers.h"
 #include "timeapply/raster_side_files.h"
+#include "timeapply/time_reading.h"
 
 namespace chronova::ArcObjects {
 
@@ -41,6 +45,24 @@ int32_t UnitMinutes(const std::string& units) {
     return 1;
 }
 
+// The calendar unit of a raster's unit code ("m", "yyyy"); nothing for the minute-based codes.
+std::optional<modDateTime::IntervalUnit> CalendarUnit(const std::string& units) {
+    const std::optional<modDateTime::IntervalUnit> unit = modDateTime::UnitOfCode(units);
+    if (unit && *unit != modDateTime::IntervalUnit::Minutes) {
+        return unit;
+    }
+    return std::nullopt;
+}
+
+// 1 January of a year number; a year outside the calendar's 100..9999 raises 6.
+platform::Date YearStart(const platform::Variant& value) {
+    const int32_t year = platform::CLng(value);
+    if (year < 100 || year > 9999) {
+        platform::RaiseError(platform::error::kOverflow, "The year " + std::to_string(year) + " is out of range.");
+    }
+    return platform::Date::FromParts(year, 1, 1);
+}
+
 // Band steps: texts of the "xml" step list when it has any timestep element, else start plus whole intervals.
 void CollectRasterSteps(LayerData& record, gis::RasterLayer& layer) {
     record.TimeFieldType = kTimeFieldText;
@@ -50,6 +72,8 @@ void CollectRasterSteps(LayerData& record, gis::RasterLayer& layer) {
     const auto texts = ReadRasterStepList(step_list_path);
     const bool use_list = texts && !texts->empty();
     const int64_t step_minutes = int64_t{record.RasterInterval} * UnitMinutes(record.RasterIntervalUnits);
+    // Months and years are counted from the start band by band, so a monthly raster keeps to the calendar.
+    const std::optional<modDateTime::IntervalUnit> calendar = CalendarUnit(record.RasterIntervalUnits);
     for (int32_t band = 1; band <= bands; ++band) {
         if (use_list) {
             if (static_cast<size_t>(band) > texts->size()) {
@@ -59,7 +83,9 @@ void CollectRasterSteps(LayerData& record, gis::RasterLayer& layer) {
             }
             record.TimeSteps(band, platform::Variant((*texts)[static_cast<size_t>(band - 1)]));
         } else {
-            const int64_t minutes = int64_t{record.RasterStartTime} + (band - 1) * step_minutes;
+            const int64_t minutes = calendar ? modDateTime::AddIntervals(record.RasterStartTime,
+                                                                         {record.RasterInterval, *calendar}, band - 1)
+                                             : int64_t{record.RasterStartTime} + (band - 1) * step_minutes;
             if (minutes < INT32_MIN || minutes > INT32_MAX) {
                 platform::RaiseError(platform::error::kOverflow);
             }
@@ -107,12 +133,35 @@ void CollectCustomSteps(LayerData& record, ITimeLayer& layer) {
     }
 }
 
+// The distinct times of a field read as times, as date steps; false when no row reads as a time.
+bool CollectDistinctTimes(LayerData& record, const gis::TimeValues& times) {
+    const auto& order = times.Order();
+    if (order.empty()) {
+        return false;
+    }
+    int32_t position = 0;
+    double previous = 0.0;
+    for (size_t i = 0; i < order.size(); ++i) {
+        const double linear = times.SortedTimes()[i];
+        if (i == 0 || linear != previous) {
+            record.TimeSteps(++position, platform::Variant(platform::Date(times.At(order[i]))));
+            previous = linear;
+        }
+    }
+    return true;
+}
+
 // The distinct values of the time field, from the feature class or from the join table of its workspace.
 bool CollectFeatureSteps(LayerData& record, gis::FeatureLayer& layer) {
     const auto& feature_class = layer.FeatureClass();
     if (!feature_class) {
         return false;
     }
+    // The reading (zones) may have changed since the last time: filters and tracks follow it.
+    if (record.IncludesTimeSteps) {
+        ApplyTimeReading(record);
+    }
+    record.TrackFixes.reset();
     std::shared_ptr<gis::ITable> table;
     if (record.IncludesTimeSteps) {
         table = feature_class;
@@ -135,7 +184,7 @@ bool CollectFeatureSteps(LayerData& record, gis::FeatureLayer& layer) {
     }
     switch (table->Fields()[static_cast<size_t>(field)].Type) {
     case gis::FieldType::Integer:
-        record.TimeFieldType = kTimeFieldLong;
+        record.TimeFieldType = record.TimeInYears ? kTimeFieldYear : kTimeFieldLong;
         break;
     case gis::FieldType::Double:
         record.TimeFieldType = kTimeFieldDouble;
@@ -149,9 +198,19 @@ bool CollectFeatureSteps(LayerData& record, gis::FeatureLayer& layer) {
     default:
         return false;
     }
+    // Texts and zoned dates step by the times they stand for, in the display zone; texts none of which reads as
+    // a time (date-time groups) keep their classic steps.
+    const platform::TimeReading reading = record.IncludesTimeSteps ? LayerTimeReading(record) : platform::TimeReading{};
+    const bool as_times =
+        record.TimeFieldType == kTimeFieldText || (record.TimeFieldType == kTimeFieldDate && !reading.IsIdentity());
+    if (as_times && CollectDistinctTimes(record, table->Data()->TimesOf(static_cast<size_t>(field), reading))) {
+        return true;
+    }
     int32_t position = 0;
     for (const platform::Variant& value : gis::UniqueValues(table->Search(), record.TimeStepField)) {
-        record.TimeSteps(++position, value);
+        // A year is kept as the date it stands for, so steps, ranges and labels are real times.
+        record.TimeSteps(++position,
+                         record.TimeFieldType == kTimeFieldYear ? platform::Variant(YearStart(value)) : value);
     }
     return true;
 }

@@ -311,6 +311,28 @@ TEST_F(CliTest, AxisOptionsChooseTheFrames) {
     }
 }
 
+TEST_F(CliTest, IntervalTextsChooseTheStepAndBadOnesShowTheAcceptedForms) {
+    const std::string project = WriteDotsProject();
+    // 01 00:00 to 01 02:00: "1h" gives three frames and "2h" two; a month is longer than the range, which still
+    // keeps one position past the start, as a minute interval longer than the range does.
+    const std::pair<const char*, int> counts[] = {{"1h", 3}, {"60", 3}, {"2h", 2}, {"120min", 2}, {"1mon", 2}};
+    for (const auto& [interval, frames] : counts) {
+        const fs::path out = folder_ / (std::string("by-") + interval);
+        const Result result =
+            RunWith({"render", project, "--out", out.string(), "--interval", interval, "--size", "30x10", "--quiet"});
+        ASSERT_EQ(result.status, kExitSuccess) << interval << ": " << result.err;
+        EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), frames) << interval;
+    }
+    for (const char* bad : {"3 weeks", "1m", "2.5h", "h"}) {
+        const fs::path out = folder_ / "bad";
+        const Result result = RunWith({"render", project, "--out", out.string(), "--interval", bad});
+        EXPECT_EQ(result.status, kExitUsage) << bad;
+        EXPECT_NE(result.err.find("15min, 2h, 1d, 1mon, 1y"), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(bad), std::string::npos) << result.err;
+        EXPECT_FALSE(fs::exists(out));
+    }
+}
+
 TEST_F(CliTest, AnimateWritesOneGifFramePerPosition) {
     const std::string project = WriteDotsProject();
     const fs::path gif = folder_ / "dots.gif";

@@ -10,10 +10,12 @@
 #include <QImage>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "datetime/mod_date_time.h"
+#include "platform/debug_output.h"
 #include "platform/locale.h"
 #include "support/gdal_fixtures.h"
 #include "support/scratch_folder.h"
@@ -25,6 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::FixtureDate;
 using testing::FixtureLayer;
+using testing::FixtureValue;
 using testing::PointRow;
 
 // A raster of the given bands over x 0..20, y -12..-8, every cell of band b holding b.
@@ -260,6 +263,170 @@ TEST_F(InitCommandTest, BadInputWritesNothingAndAnExistingProjectIsKept) {
     const Result forced = RunWith({"init", Data("rain.tif"), "--out", Data("p.chronova.json"), "--force"});
     EXPECT_EQ(forced.status, kExitSuccess) << forced.err;
     EXPECT_NE(testing::ReadContents(folder_ / "p.chronova.json").find("rain.tif"), std::string::npos);
+}
+
+// A day of fixes at 06:00, 07:00 and 08:00 on 1 May 2024 from three kinds of file, each along its own row:
+// GeoJSON at y = 0, CSV at y = -4, GPX at y = -8, x = 5, 10, 15 for the three hours.
+class VectorSourcesTest : public InitCommandTest {
+protected:
+    void SetUp() override {
+        InitCommandTest::SetUp();
+        fs::create_directories(folder_ / "gps");
+        FixtureLayer fixes{"fixes", wkbPoint, {{"name", OFTString}, {"time", OFTDateTime}}, {}};
+        for (int hour = 0; hour < 3; ++hour) {
+            fixes.rows.push_back(
+                PointRow(5.0 + 5 * hour, 0.0, {std::string("van"), FixtureDate{2024, 5, 1, 6 + hour, 0}}));
+        }
+        testing::WriteVectorFile(folder_ / "gps" / "fixes.geojson", "GeoJSON", fixes);
+        WriteText(folder_ / "gps" / "buoys.csv", "name,Lat,Lon,timestamp\n"
+                                                 "a,-4,5,2024-05-01 06:00:00\n"
+                                                 "b,-4,10,2024-05-01 07:00:00\n"
+                                                 "c,-4,15,2024-05-01 08:00:00\n");
+        std::string points;
+        for (int hour = 0; hour < 3; ++hour) {
+            points += R"(<trkpt lat="-8" lon=")" + std::to_string(5 + 5 * hour) + R"("><time>2024-05-01T0)" +
+                      std::to_string(6 + hour) + ":00:00Z</time></trkpt>";
+        }
+        WriteText(folder_ / "gps" / "van.gpx", R"(<?xml version="1.0"?><gpx version="1.1" creator="test" )"
+                                               R"(xmlns="http://www.topografix.com/GPX/1/1"><trk><name>van</name>)"
+                                               "<trkseg>" +
+                                                   points + "</trkseg></trk></gpx>");
+        // Neither is map data: a table without coordinates, and a step list GDAL does not read.
+        WriteText(folder_ / "gps" / "crew.csv", "name,shift\nann,early\n");
+        WriteText(folder_ / "gps" / "steps.xml", "<steps><timestep>2024-05-01</timestep></steps>");
+    }
+};
+
+TEST_F(VectorSourcesTest, FolderOfGeoJsonCsvAndGpxBecomesAProjectThatStepsThroughEach) {
+    const Result init = Init({"gps"});
+    ASSERT_EQ(init.status, kExitSuccess) << init.err;
+    const std::string buoys_line =
+        "buoys: time field timestamp (date field); read as points from Lon, Lat with the column types detected "
+        "(open options X_POSSIBLE_NAMES=Lon Y_POSSIBLE_NAMES=Lat AUTODETECT_TYPE=YES)";
+    for (const std::string& line : std::vector<std::string>{
+             "crew.csv: left out: no columns of coordinates",
+             "van.gpx: left out tracks (no time field); waypoints, routes, route_points (no features)",
+             buoys_line,
+             "fixes: time field time (date field)\n",
+             "van track_points: time field time (date field)\n",
+             ": 3 layers, 3 time layers",
+         }) {
+        EXPECT_NE(init.out.find(line), std::string::npos) << line << "\nin:\n" << init.out;
+    }
+    EXPECT_EQ(init.out.find("steps.xml"), std::string::npos) << init.out;
+
+    const nlohmann::json project = nlohmann::json::parse(testing::ReadContents(folder_ / "p.chronova.json"));
+    std::map<std::string, nlohmann::json> sources;
+    for (const nlohmann::json& layer : project["layers"]) {
+        sources[layer["name"]] = layer["source"];
+    }
+    EXPECT_EQ(sources["buoys"]["workspace"], "gps/buoys.csv");
+    EXPECT_EQ(sources["buoys"]["open_options"],
+              nlohmann::json::parse(R"(["X_POSSIBLE_NAMES=Lon", "Y_POSSIBLE_NAMES=Lat", "AUTODETECT_TYPE=YES"])"));
+    EXPECT_EQ(sources["van track_points"]["dataset"], "track_points");
+    EXPECT_FALSE(sources["fixes"].contains("open_options"));
+
+    const Result info = RunWith({"info", Data("p.chronova.json"), "--json"});
+    ASSERT_EQ(info.status, kExitSuccess) << info.err;
+    for (const nlohmann::json& layer : nlohmann::json::parse(info.out)["layers"]) {
+        EXPECT_TRUE(layer["time_layer"].get<bool>()) << layer["name"];
+    }
+
+    // The fixes' extent, x 5..15 and y -8..0, fills 400x320 pixels at 40 pixels a unit: each hour's fixes are a
+    // column, 06:00 at the left edge and 08:00 at the right, each file's a row.
+    const Result render = RunWith({"render", Data("p.chronova.json"), "--out", Data("frames"), "--size", "400x320",
+                                   "--quiet", "--interval", "60"});
+    ASSERT_EQ(render.status, kExitSuccess) << render.err;
+    EXPECT_FALSE(fs::exists(folder_ / "frames" / "frame_00003.png"));
+    const auto drawn_at = [](const QImage& image, int x, int y) {
+        for (int dy = -8; dy <= 8; ++dy) {
+            for (int dx = -8; dx <= 8; ++dx) {
+                const QPoint pixel(x + dx, y + dy);
+                if (image.valid(pixel) && image.pixelColor(pixel) != QColor(Qt::white)) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    for (int frame = 0; frame < 3; ++frame) {
+        const QImage image(Data("frames/frame_0000" + std::to_string(frame) + ".png").c_str());
+        ASSERT_FALSE(image.isNull()) << frame;
+        // The time label covers the bottom left, where the GPX file's first fix is.
+        for (const int y : {0, 160}) {
+            EXPECT_EQ(drawn_at(image, 0, y), frame == 0) << "frame " << frame << ", y " << y;
+        }
+        for (const int y : {0, 160, 320}) {
+            EXPECT_EQ(drawn_at(image, 200, y), frame == 1) << "frame " << frame << ", y " << y;
+            EXPECT_EQ(drawn_at(image, 400, y), frame == 2) << "frame " << frame << ", y " << y;
+        }
+    }
+}
+
+TEST_F(VectorSourcesTest, NamedFilesAreReadAsVectorDataWithGeometryFromWkt) {
+    WriteText(folder_ / "gps" / "areas.csv", "id,geom,date\n"
+                                             "1,\"POLYGON ((0 0, 4 0, 4 4, 0 0))\",2024-05-01\n"
+                                             "2,\"POLYGON ((5 0, 9 0, 9 4, 5 0))\",2024-05-02\n");
+    const Result init = Init({"gps/areas.csv", "gps/fixes.geojson"});
+    ASSERT_EQ(init.status, kExitSuccess) << init.err;
+    EXPECT_NE(init.out.find("areas: time field date (date field); read as shapes from the WKT column geom"),
+              std::string::npos)
+        << init.out;
+    const nlohmann::json project = nlohmann::json::parse(testing::ReadContents(folder_ / "p.chronova.json"));
+    EXPECT_EQ(project["layers"][1]["source"]["open_options"],
+              nlohmann::json::parse(R"(["GEOM_POSSIBLE_NAMES=geom", "AUTODETECT_TYPE=YES"])"));
+    const Result info = RunWith({"info", Data("p.chronova.json")});
+    EXPECT_EQ(info.status, kExitSuccess) << info.err;
+
+    const Result table = Init({"gps/crew.csv"}, "crew.chronova.json");
+    EXPECT_EQ(table.status, kExitUsage);
+    EXPECT_NE(table.err.find("crew.csv holds no map layer: no columns of coordinates"), std::string::npos) << table.err;
+}
+
+// Vans report several times a day, but the shapefile's DATE field kept only the day.
+class ShapefileDatesTest : public InitCommandTest {
+protected:
+    void WriteDays(const std::string& name, const std::vector<int>& days, OGRFieldType type = OFTDate) {
+        FixtureLayer layer{name, wkbPoint, {{"DATE", type, OFSTNone, type == OFTString ? 10 : 0}}, {}};
+        for (size_t i = 0; i < days.size(); ++i) {
+            const FixtureValue value = type == OFTString
+                                           ? FixtureValue(std::string("2024-05-0") + std::to_string(days[i]))
+                                           : FixtureValue(FixtureDate{2024, 5, days[i]});
+            layer.rows.push_back(PointRow(static_cast<double>(i), 0.0, {value}));
+        }
+        fs::create_directories(folder_ / "days");
+        testing::WriteShapefile(folder_ / "days", layer);
+    }
+};
+
+TEST_F(ShapefileDatesTest, WarnsOnceWhenFeaturesShareADayOfADateField) {
+    WriteDays("tracks", {1, 1, 1, 2});
+    ASSERT_EQ(Init({"days/tracks.shp"}).status, kExitSuccess);
+    const std::string warning = "warning: tracks.shp: field 'DATE' holds dates only (a .dbf keeps no time of day); "
+                                "steps are whole days (up to 3 features on one day)\n";
+    platform::ScopedDebugCapture debug;
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"info", Data("p.chronova.json")},
+          {"render", Data("p.chronova.json"), "--out", Data("frames"), "--size", "40x30", "--quiet"},
+          {"animate", Data("p.chronova.json"), "--out", Data("tracks.gif"), "--size", "40x30", "--quiet"}}) {
+        const Result result = RunWith(command);
+        EXPECT_EQ(result.status, kExitSuccess) << command[0] << ": " << result.err;
+        EXPECT_EQ(result.err, warning) << command[0];
+    }
+    ASSERT_EQ(debug.Lines().size(), 3U);
+    EXPECT_EQ(debug.Lines()[0] + "\n", warning);
+}
+
+TEST_F(ShapefileDatesTest, NoWarningForOneFeatureADayNorForTextTimes) {
+    WriteDays("daily", {1, 2, 3});
+    WriteDays("texts", {1, 1, 2}, OFTString);
+    ASSERT_EQ(Init({"days"}).status, kExitSuccess);
+    platform::ScopedDebugCapture debug;
+    const Result info = RunWith({"info", Data("p.chronova.json")});
+    EXPECT_EQ(info.status, kExitSuccess) << info.err;
+    EXPECT_EQ(info.err, "");
+    EXPECT_NE(info.out.find("texts"), std::string::npos) << info.out;
+    EXPECT_TRUE(debug.Lines().empty());
 }
 
 } // namespace

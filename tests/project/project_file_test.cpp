@@ -150,7 +150,7 @@ TEST_F(ProjectFileTest, BadFilesNameThePlaceAndWhatIsWrong) {
         {Doc(Raster(R"("time": {"raster": {"start": "2008-02-30 00:00", "interval": 3600, "unit": "h"}})")),
          "/layers/0/time/raster/start", "'2008-02-30 00:00' is not a date and time"},
         {Doc(Raster(R"("time": {"raster": {"start": "2008-03-01", "interval": 3600, "unit": "w"}})")),
-         "/layers/0/time/raster/unit", "unknown unit 'w' (expected d, h or n)"},
+         "/layers/0/time/raster/unit", "unknown unit 'w' (expected d, h, n, m or yyyy)"},
         {Doc(Raster(R"("time": {"raster": {"start": "2008-03-01", "interval": 1800, "unit": "h"}})")),
          "/layers/0/time/raster/interval", "1800 seconds is not a whole number of hours"},
         {Doc(Raster(R"("time": {"raster": {"start": "2008-03-01", "interval": 0, "unit": "n"}})")),
@@ -172,7 +172,7 @@ TEST_F(ProjectFileTest, BadFilesNameThePlaceAndWhatIsWrong) {
          "unknown display type 'steps' (expected interval or unique)"},
         {Doc("", R"("display": {"loop": 1})"), "/display/loop", "expected true or false, found 1"},
         {Doc("", R"("display": {"fill_gap": true})"), "/display/fill_gap",
-         "unknown key (expected type, fill_gaps, toc_labels, loop or use_date_time)"},
+         "unknown key (expected type, fill_gaps, toc_labels, loop, use_date_time, label_format or time_zone)"},
         // time window
         {Doc("", R"("time": {"start": "tomorrow"})"), "/time/start", "'tomorrow' is not a date and time"},
         {Doc("", R"("time": {"start": "2008-03-02", "finish": "2008-03-01 23:59"})"), "/time/finish",

@@ -167,6 +167,17 @@ inline void WriteGeoPackage(const std::filesystem::path& file, const std::vector
     }
 }
 
+/// Writes one layer into a new file of any GDAL vector driver that creates files ("GeoJSON", "FlatGeobuf", ...);
+/// an existing file is replaced.
+inline void WriteVectorFile(const std::filesystem::path& file, const char* driver, const FixtureLayer& layer) {
+    std::filesystem::remove(file);
+    detail::DatasetPointer dataset(detail::Driver(driver).Create(file.string().c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+    if (!dataset) {
+        throw std::runtime_error("cannot create " + file.string());
+    }
+    detail::WriteLayer(*dataset, layer, nullptr);
+}
+
 /// The layout of a GeoTIFF to write.
 struct GeoTiffLayout {
     int bands = 1;

@@ -42,7 +42,7 @@ TEST(StepLiteralTest, WritesADateInTheFormOfTheField) {
     const Variant time = Date::FromParts(2008, 3, 5, 14, 7);
     EXPECT_EQ(Literal(3, time), "'051407Z MAR 2008'");
     EXPECT_EQ(Literal(4, time), std::to_string((39512 * 1440) + 14 * 60 + 7));
-    EXPECT_EQ(Literal(2, time), "'3/5/2008 2:07:00 PM'");
+    EXPECT_EQ(Literal(2, time), "#3/5/2008 2:07:00 PM#") << "a text field's texts are read as times";
     EXPECT_EQ(Literal(5, time, DoubleStepForm::Bare), "#3/5/2008 2:07:00 PM#");
     EXPECT_EQ(Literal(4, Date(-1.0)), "-1440");
 }

@@ -32,7 +32,7 @@ protected:
 TEST_F(TimeFilterTest, WithoutFillGapsTheLayerShowsExactlyTheCurrentTimeInEveryFieldForm) {
     const Date six = Date::FromParts(2008, 3, 1, 6, 0);
     const std::pair<const char*, const char*> cases[] = {
-        {"WHEN", "WHEN = #3/1/2008 6:00:00 AM#"},     {"TEXT", "TEXT = '3/1/2008 6:00:00 AM'"},
+        {"WHEN", "WHEN = #3/1/2008 6:00:00 AM#"},     {"TEXT", "TEXT = #3/1/2008 6:00:00 AM#"},
         {"DTG", "DTG = '010600Z MAR 2008'"},          {"MINUTES", nullptr},
         {"SERIAL", "SERIAL = #3/1/2008 6:00:00 AM#"},
     };

@@ -19,8 +19,8 @@ void AddRenderOptions(CLI::App& command, RenderOptions& options) {
     command.add_option("PROJECT", options.project, "the project file")->required();
     command.add_option("--from", options.from, "first time of the axis (e.g. \"2008-03-01 06:00\")");
     command.add_option("--to", options.to, "last time of the axis");
-    auto* interval =
-        command.add_option("--interval", options.interval, "minutes between frames")->check(CLI::Range(1, 1 << 30));
+    auto* interval = command.add_option("--interval", options.interval,
+                                        "time between frames: minutes, or 15min, 2h, 1d, 1mon (months), 1y (years)");
     command.add_flag("--unique", options.unique, "one frame per distinct time step of the layers")->excludes(interval);
     command.add_option("--size", options.size, "frame size in pixels, WxH (default: the project's, else 1024x768)");
     command.add_flag("--quiet", options.quiet, "no progress bar");

@@ -27,7 +27,8 @@ struct RenderOptions {
     std::string out;
     std::optional<std::string> from;
     std::optional<std::string> to;
-    std::optional<int32_t> interval;
+    /// "15min", "2h", "1d", "1mon", "1y" or a bare number of minutes.
+    std::optional<std::string> interval;
     bool unique = false;
     std::optional<std::string> size; ///< "WxH"
     std::optional<int32_t> fps;

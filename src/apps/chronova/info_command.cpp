@@ -16,7 +16,7 @@
 namespace chronova::cli {
 
 int RunInfo(const ProjectOptions& options, Streams streams) {
-    OpenedProject opened(options.project);
+    OpenedProject opened(options.project, &streams.err);
     const project::ProjectSession& session = opened.Session();
     const ProjectReport report =
         BuildReport(*session.Map(), opened.Session().Registry(), [&](const gis::ILayer& layer) {
@@ -38,7 +38,7 @@ int RunInfo(const ProjectOptions& options, Streams streams) {
 }
 
 int RunSteps(const ProjectOptions& options, const std::string& layer_name, Streams streams) {
-    OpenedProject opened(options.project);
+    OpenedProject opened(options.project, &streams.err);
     const project::SessionLayer* layer = opened.Session().FindLayer(layer_name);
     if (layer == nullptr) {
         streams.err << "chronova: the project has no layer named '" << layer_name << "'\n";

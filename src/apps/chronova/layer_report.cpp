@@ -77,6 +77,8 @@ std::string TimeFieldTypeName(int16_t type) {
         return "date-time group";
     case kTimeFieldLong:
         return "long integer";
+    case kTimeFieldYear:
+        return "year";
     case kTimeFieldDouble:
         return "double";
     default:

@@ -16,11 +16,13 @@
 #include "apps/chronova/opened_project.h"
 #include "apps/chronova/progress_bar.h"
 #include "apps/chronova/time_text.h"
+#include "datetime/calendar_interval.h"
 #include "datetime/mod_date_time.h"
 #include "generator/sample_data.h"
 #include "platform/automation_error.h"
 #include "records/time_codes.h"
 #include "registry/chronova_data.h"
+#include "timeapply/time_reading.h"
 
 namespace chronova::cli {
 
@@ -48,7 +50,7 @@ QSize ParseSize(const std::string& text) {
     return {width, height};
 }
 
-int32_t ParseTime(const std::string& option, const std::string& text) {
+TimeOption ParseTime(const std::string& option, const std::string& text) {
     try {
         return ParseTimeOption(text);
     } catch (const platform::AutomationError&) {
@@ -59,8 +61,9 @@ int32_t ParseTime(const std::string& option, const std::string& text) {
 // The options checked before the project is opened, so bad input writes nothing.
 struct CheckedOptions {
     std::optional<QSize> size;
-    std::optional<int32_t> from;
-    std::optional<int32_t> to;
+    std::optional<TimeOption> from;
+    std::optional<TimeOption> to;
+    std::optional<modDateTime::CalendarInterval> interval;
 };
 
 CheckedOptions Check(const RenderOptions& options) {
@@ -74,7 +77,15 @@ CheckedOptions Check(const RenderOptions& options) {
     if (options.to) {
         checked.to = ParseTime("--to", *options.to);
     }
-    if (checked.from && checked.to && *checked.from >= *checked.to) {
+    if (options.interval) {
+        checked.interval = modDateTime::ParseIntervalText(*options.interval);
+        if (!checked.interval) {
+            throw UsageError("--interval must be " + std::string(modDateTime::kIntervalForms) + ", not '" +
+                             *options.interval + "'");
+        }
+    }
+    if (checked.from && checked.to &&
+        checked.from->In(platform::TimeZone::Utc()) >= checked.to->In(platform::TimeZone::Utc())) {
         throw UsageError("--from must be earlier than --to");
     }
     return checked;
@@ -88,21 +99,24 @@ void ApplyAxisOptions(ChronovaData& registry, const RenderOptions& options, cons
         registry.Display(display);
         registry.Update();
     }
+    // Times with an offset are instants, shown in the display zone; times without one are display times.
+    const std::optional<platform::TimeZone> zone = DisplayTimeZone();
     if (checked.from) {
-        registry.StartTime(modDateTime::MinutesToDate(*checked.from));
+        registry.StartTime(modDateTime::MinutesToDate(checked.from->In(zone)));
     }
     if (checked.to) {
-        registry.FinishTime(modDateTime::MinutesToDate(*checked.to));
+        registry.FinishTime(modDateTime::MinutesToDate(checked.to->In(zone)));
     }
-    if (options.interval) {
-        registry.Interval(*options.interval);
+    if (checked.interval) {
+        registry.IntervalUnit(std::string(modDateTime::UnitCode(checked.interval->unit)));
+        registry.Interval(checked.interval->count);
     }
 }
 
 // Opens the project, applies the options and draws every slider position into the sinks; returns the count.
 int32_t RenderProject(const RenderOptions& options, const CheckedOptions& checked, Streams streams,
                       const std::function<void(QSize, int32_t)>& start, const FrameSink& sink) {
-    OpenedProject opened(options.project);
+    OpenedProject opened(options.project, &streams.err);
     ChronovaData& registry = opened.Session().Registry();
     ApplyAxisOptions(registry, options, checked);
     if (!registry.Valid()) {

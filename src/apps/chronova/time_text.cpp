@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "datetime/mod_date_time.h"
+#include "platform/iso_date.h"
 
 namespace chronova::cli {
 
@@ -14,8 +15,19 @@ std::string IsoMinutes(int32_t minutes) {
     return text;
 }
 
-int32_t ParseTimeOption(std::string_view text) {
-    return modDateTime::TextToMinutes(text);
+TimeOption ParseTimeOption(std::string_view text) {
+    if (const auto iso = platform::TryParseIsoDate(text); iso && iso->offset_minutes) {
+        return {modDateTime::DateToMinutes(iso->wall), iso->offset_minutes};
+    }
+    return {modDateTime::TextToMinutes(text), std::nullopt};
+}
+
+int32_t TimeOption::In(const std::optional<platform::TimeZone>& zone) const {
+    if (!offset_minutes || !zone) {
+        return minutes;
+    }
+    const platform::Date utc = modDateTime::MinutesToDate(minutes - *offset_minutes);
+    return modDateTime::DateToMinutes(zone->FromUtc(utc));
 }
 
 } // namespace chronova::cli

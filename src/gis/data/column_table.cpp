@@ -1,6 +1,7 @@
 #include "gis/data/column_table.h"
 
 #include "gis/data/sorted_index.h"
+#include "gis/data/time_values.h"
 #include "platform/automation_error.h"
 #include "platform/text.h"
 
@@ -61,6 +62,9 @@ void Column::MarkNull(bool is_null) {
     if (null_count_ > 0) {
         nulls_.push_back(is_null);
     }
+    if (!offsets_.empty()) {
+        offsets_.push_back(kNoOffset);
+    }
     ++size_;
 }
 
@@ -81,6 +85,21 @@ void Column::AppendReal(double value) {
     }
     reals_.push_back(value);
     MarkNull(false);
+}
+
+void Column::AppendZonedReal(double value, int offset_minutes) {
+    AppendReal(value);
+    if (offsets_.empty()) {
+        offsets_.assign(size_, kNoOffset);
+    }
+    offsets_.back() = static_cast<int16_t>(offset_minutes);
+}
+
+std::optional<int> Column::OffsetAt(size_t row) const noexcept {
+    if (offsets_.empty() || offsets_[row] == kNoOffset) {
+        return std::nullopt;
+    }
+    return offsets_[row];
 }
 
 void Column::AppendText(std::string value) {
@@ -161,7 +180,11 @@ Column Column::Take(const std::vector<uint32_t>& rows) const {
             taken.AppendInteger(integers_[row]);
             break;
         case Storage::Real:
-            taken.AppendReal(reals_[row]);
+            if (const auto offset = OffsetAt(row)) {
+                taken.AppendZonedReal(reals_[row], *offset);
+            } else {
+                taken.AppendReal(reals_[row]);
+            }
             break;
         case Storage::Text:
             taken.AppendText(texts_[row]);
@@ -223,6 +246,17 @@ const SortedIndex& ColumnTable::IndexOf(size_t column) const {
         index = std::make_unique<SortedIndex>(*columns_[column]);
     }
     return *index;
+}
+
+const TimeValues& ColumnTable::TimesOf(size_t column, const platform::TimeReading& reading) const {
+    std::lock_guard lock(index_mutex_);
+    for (const ReadTimes& read : times_) {
+        if (read.column == column && read.reading == reading) {
+            return *read.times;
+        }
+    }
+    times_.push_back({column, reading, std::make_unique<TimeValues>(*columns_.at(column), reading)});
+    return *times_.back().times;
 }
 
 } // namespace chronova::gis

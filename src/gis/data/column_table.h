@@ -4,17 +4,20 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "gis/data/field.h"
 #include "gis/data/row_ids.h"
+#include "platform/time_zone.h"
 #include "platform/variant.h"
 
 namespace chronova::gis {
 
 class SortedIndex;
+class TimeValues;
 
 /// The values of one field in row order, kept in the narrowest storage that holds the field's type:
 /// 32-bit integers for small integer, integer and object id fields; doubles for single, double and date
@@ -34,6 +37,8 @@ public:
     /// Appends one value; the value must suit the storage (an integer goes to Integer or Real storage).
     void AppendInteger(int32_t value);
     void AppendReal(double value);
+    /// Appends a date that carried its offset from UTC (minutes), as zoned date-times of a data source do.
+    void AppendZonedReal(double value, int offset_minutes);
     void AppendText(std::string value);
     void AppendNull();
     /// Appends a row that holds a value the column does not store (a shape, a blob); raises 13 for other columns.
@@ -44,6 +49,9 @@ public:
     int32_t Integer(size_t row) const { return integers_[row]; }
     double Real(size_t row) const { return reals_[row]; }
     const std::string& Text(size_t row) const { return texts_[row]; }
+    /// The offset from UTC (minutes) a date value carried; nothing for a value without one.
+    std::optional<int> OffsetAt(size_t row) const noexcept;
+    bool HasOffsets() const noexcept { return !offsets_.empty(); }
     /// An Integer or Real value as a double.
     double Number(size_t row) const;
     /// The value as the host hands it out: Empty for null, Integer for a small integer, Long for an integer
@@ -67,7 +75,9 @@ private:
     std::vector<int32_t> integers_;
     std::vector<double> reals_;
     std::vector<std::string> texts_;
-    std::vector<bool> nulls_; // empty until the first null
+    std::vector<bool> nulls_;      // empty until the first null
+    std::vector<int16_t> offsets_; // empty until the first zoned date; kNoOffset for the rest
+    static constexpr int16_t kNoOffset = INT16_MIN;
 };
 
 /// A table's attribute data held in memory, one Column per field. Data is filled once and then only read;
@@ -102,6 +112,10 @@ public:
     /// The sorted index of a column, built on the first call; safe to call from several threads.
     const SortedIndex& IndexOf(size_t column) const;
 
+    /// The times of a date or text column under a reading, built on the first call for each reading and kept;
+    /// thread-safe.
+    const TimeValues& TimesOf(size_t column, const platform::TimeReading& reading) const;
+
 private:
     std::string name_;
     std::vector<Field> fields_;
@@ -109,6 +123,12 @@ private:
     size_t row_count_ = 0;
     mutable std::mutex index_mutex_;
     mutable std::vector<std::unique_ptr<SortedIndex>> indexes_;
+    struct ReadTimes {
+        size_t column;
+        platform::TimeReading reading;
+        std::unique_ptr<TimeValues> times;
+    };
+    mutable std::vector<ReadTimes> times_;
 };
 
 } // namespace chronova::gis

@@ -12,6 +12,7 @@
 #include "gis/drawing/marker_canvas.h"
 #include "gis/drawing/marker_images.h"
 #include "gis/drawing/qt_symbols.h"
+#include "gis/drawing/trail_drawer.h"
 #include "gis/host_errors.h"
 
 namespace chronova::gis {
@@ -347,6 +348,9 @@ void DrawFeatureLayer(QPainter& painter, const ViewTransform& transform, const F
     const auto renderer = layer.Renderer();
     if (!renderer) {
         return;
+    }
+    if (const auto& trails = layer.Trails(); trails && !trails->empty()) {
+        DrawTrails(painter, transform, shapes, *trails, TrailColor(layer));
     }
     const auto visible = layer.VisibleFeatures();
     if (!visible || visible->empty()) {

@@ -202,7 +202,45 @@ std::shared_ptr<const RowIds> FeatureLayer::VisibleFeatures() const {
     return visible_;
 }
 
+void FeatureLayer::TimeReading(const platform::TimeReading& reading) {
+    if (reading == time_reading_) {
+        return;
+    }
+    time_reading_ = reading;
+    Changed();
+}
+
+void FeatureLayer::TimeSelection(std::shared_ptr<const RowIds> rows) {
+    if (rows == time_selection_ || (rows && time_selection_ && *rows == *time_selection_)) {
+        return;
+    }
+    time_selection_ = std::move(rows);
+    Changed();
+}
+
+void FeatureLayer::Trails(std::shared_ptr<const std::vector<FeatureTrail>> trails) {
+    if (trails == trails_) {
+        return;
+    }
+    trails_ = std::move(trails);
+    Changed();
+}
+
 RowIds FeatureLayer::ComputeVisibleFeatures() const {
+    if (feature_class_ && time_selection_ && definition_.IsEmpty() && parse_error_.empty() && joins_.empty()) {
+        return *time_selection_; // a track's few rows, without a pass over every row
+    }
+    RowIds rows = ComputeDefinitionRows();
+    if (!time_selection_) {
+        return rows;
+    }
+    RowIds kept;
+    std::set_intersection(rows.begin(), rows.end(), time_selection_->begin(), time_selection_->end(),
+                          std::back_inserter(kept));
+    return kept;
+}
+
+RowIds FeatureLayer::ComputeDefinitionRows() const {
     if (!feature_class_ || !parse_error_.empty()) {
         return {};
     }
@@ -217,7 +255,7 @@ RowIds FeatureLayer::ComputeVisibleFeatures() const {
         return all;
     }
     try {
-        RowIds rows = definition_.Select(*data);
+        RowIds rows = definition_.Select(*data, time_reading_);
         if (top == nullptr) {
             return rows;
         }
@@ -229,7 +267,7 @@ RowIds FeatureLayer::ComputeVisibleFeatures() const {
         if (top != nullptr) {
             // The expression may name fields that a join brought in; those live in the joined data only.
             try {
-                const RowIds joined_rows = definition_.Select(*top->Data());
+                const RowIds joined_rows = definition_.Select(*top->Data(), time_reading_);
                 RowIds rows;
                 rows.reserve(joined_rows.size());
                 for (const uint32_t row : joined_rows) {

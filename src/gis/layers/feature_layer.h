@@ -14,6 +14,13 @@
 
 namespace chronova::gis {
 
+/// A line through some features' points, oldest first, drawn under the features: the track an entity left.
+/// Each point has an opacity from 0 to 1 for the segment that ends there, so a trail can fade with age.
+struct FeatureTrail {
+    std::vector<uint32_t> rows;
+    std::vector<float> opacity;
+};
+
 /// A layer that draws the features of a feature class, restricted by its definition expression and, while
 /// relationships are displayed as joins on it, to the features the top join keeps. Like every host object it
 /// lives on one thread; its cache of visible features is not guarded against concurrent calls.
@@ -39,6 +46,18 @@ public:
     /// Why the definition expression lets no feature through: a parse error, or a field or literal that does
     /// not suit the data; "" when the expression works.
     std::string DefinitionError() const;
+
+    /// How the definition expression reads date and text fields compared with dates: the zone of values
+    /// without an offset and the zone to show; as stored by default.
+    const platform::TimeReading& TimeReading() const noexcept { return time_reading_; }
+    void TimeReading(const platform::TimeReading& reading);
+    /// Rows of the feature class that a time layer keeps besides the definition expression (the latest fix of
+    /// each track), ascending; null keeps every row.
+    const std::shared_ptr<const RowIds>& TimeSelection() const noexcept { return time_selection_; }
+    void TimeSelection(std::shared_ptr<const RowIds> rows);
+    /// Lines drawn under the features through the points of feature rows; null or empty draws none.
+    const std::shared_ptr<const std::vector<FeatureTrail>>& Trails() const noexcept { return trails_; }
+    void Trails(std::shared_ptr<const std::vector<FeatureTrail>> trails);
 
     /// The top join of the chain of joins, or the feature class when nothing is joined.
     std::shared_ptr<ITable> DisplayTable() const;
@@ -74,6 +93,7 @@ public:
 private:
     void Changed();
     RowIds ComputeVisibleFeatures() const;
+    RowIds ComputeDefinitionRows() const;
     void ReportDefinitionError(const std::string& error) const;
     void ApplyDefaultRenderer();
 
@@ -82,6 +102,9 @@ private:
     std::string definition_text_;
     WhereClause definition_;
     std::string parse_error_;
+    platform::TimeReading time_reading_;
+    std::shared_ptr<const RowIds> time_selection_;
+    std::shared_ptr<const std::vector<FeatureTrail>> trails_;
     std::vector<std::shared_ptr<JoinedTable>> joins_;
     uint64_t revision_ = 0;
     std::shared_ptr<IFeatureRenderer> renderer_;

@@ -43,6 +43,8 @@ struct ArrowType {
     // A timestamp's or time's unit: milliseconds = value * multiplier / divisor.
     int64_t multiplier = 1;
     int64_t divisor = 1;
+    // A timestamp with a time zone: its values are instants in UTC, whatever the zone's name.
+    bool zoned = false;
 };
 
 bool SetUnit(char unit, ArrowType& type) {
@@ -122,7 +124,8 @@ ArrowType ParseFormat(std::string_view format) {
     } else if (format == "tdm") {
         type.kind = Kind::Date64;
     } else if (format.size() >= 4 && format.substr(0, 2) == "ts" && format[3] == ':' && SetUnit(format[2], type)) {
-        type.kind = Kind::Timestamp; // the time zone after the colon is dropped
+        type.kind = Kind::Timestamp;
+        type.zoned = format.size() > 4; // a zone after the colon
     } else if (format.size() == 3 && format.substr(0, 2) == "tt" && SetUnit(format[2], type)) {
         type.kind = (format[2] == 's' || format[2] == 'm') ? Kind::Time32 : Kind::Time64;
     }
@@ -244,7 +247,11 @@ void AppendValue(const ArrowArray& array, const ArrowType& type, int64_t index, 
     case Kind::Date32:
     case Kind::Date64:
     case Kind::Timestamp:
-        column.AppendReal(OleDateFromUnixMilliseconds(MillisecondsAt(array, type, index)));
+        if (type.zoned) {
+            column.AppendZonedReal(OleDateFromUnixMilliseconds(MillisecondsAt(array, type, index)), 0);
+        } else {
+            column.AppendReal(OleDateFromUnixMilliseconds(MillisecondsAt(array, type, index)));
+        }
         return;
     case Kind::Time32:
     case Kind::Time64:

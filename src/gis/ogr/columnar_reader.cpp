@@ -287,8 +287,14 @@ void AppendFeatureValue(OGRFeatureH feature, const Target& target, Column& colum
         if (target.ogr_type == OFTTime) {
             column.AppendText(TimeOfDayText(UnixMillisecondsFromParts(1970, 1, 1, hour, minute, second)));
         } else {
-            column.AppendReal(
-                OleDateFromUnixMilliseconds(UnixMillisecondsFromParts(year, month, day, hour, minute, second)));
+            const double wall =
+                OleDateFromUnixMilliseconds(UnixMillisecondsFromParts(year, month, day, hour, minute, second));
+            // OGR's zone flag: 0 unknown, 1 local time, 100 UTC, and each step from 100 is 15 minutes.
+            if (zone >= 2) {
+                column.AppendZonedReal(wall, (zone - 100) * 15);
+            } else {
+                column.AppendReal(wall);
+            }
         }
         return;
     }

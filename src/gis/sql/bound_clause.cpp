@@ -1,5 +1,6 @@
 #include "gis/sql/bound_clause.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -16,6 +17,10 @@ namespace chronova::gis::sql {
 Value BoundOperand::At(size_t row) const noexcept {
     if (column == nullptr) {
         return constant;
+    }
+    if (times != nullptr) {
+        const double time = times->At(row);
+        return std::isnan(time) ? Value{} : Value{Value::Kind::Date, time, {}};
     }
     if (column->IsNull(row)) {
         return {};
@@ -187,7 +192,7 @@ namespace {
 
 class Binder {
 public:
-    explicit Binder(const ColumnTable& table) : table_(table) {}
+    Binder(const ColumnTable& table, const platform::TimeReading& reading) : table_(table), reading_(reading) {}
 
     BoundNode Bind(const Node& node) {
         BoundNode bound;
@@ -212,6 +217,11 @@ public:
             if (bound.right.IsField() && !bound.left.IsField()) {
                 bound.left.constant = Suited(bound.left.constant, node.left, bound.right, node.right);
             }
+            if (bound.left.IsField() && !bound.right.IsField()) {
+                ReadAsTimes(bound.left, {bound.right.constant});
+            } else if (bound.right.IsField() && !bound.left.IsField()) {
+                ReadAsTimes(bound.right, {bound.left.constant});
+            }
             break;
         case NodeKind::In:
         case NodeKind::Between:
@@ -222,6 +232,9 @@ public:
                     value = Suited(value, Operand{false, {}, literal}, bound.left, node.left);
                 }
                 bound.values.push_back(value);
+            }
+            if (bound.left.IsField()) {
+                ReadAsTimes(bound.left, bound.values);
             }
             break;
         case NodeKind::Like:
@@ -281,6 +294,22 @@ private:
         return bound;
     }
 
+    // A text field compared with dates only reads its texts as times, once for all rows; so does a date field
+    // whose table converts zones.
+    void ReadAsTimes(BoundOperand& field, const std::vector<Value>& constants) const {
+        const bool all_dates =
+            !constants.empty() &&
+            std::all_of(constants.begin(), constants.end(), [](const Value& v) { return v.kind == Value::Kind::Date; });
+        if (!all_dates) {
+            return;
+        }
+        const Column& column = *field.column;
+        const bool zoned_dates = column.Type() == FieldType::Date && !reading_.IsIdentity();
+        if (column.StorageKind() == Column::Storage::Text || zoned_dates) {
+            field.times = &table_.TimesOf(field.field, reading_);
+        }
+    }
+
     // A constant compared with a field, in the terms the field compares in: a text against a number
     // field reads as a number or a date (a date field tries the date first), and a number against a
     // single-precision field is rounded to single precision as the field's values were.
@@ -314,12 +343,13 @@ private:
     }
 
     const ColumnTable& table_;
+    const platform::TimeReading& reading_;
 };
 
 } // namespace
 
-BoundNode Bind(const Node& node, const ColumnTable& table) {
-    return Binder(table).Bind(node);
+BoundNode Bind(const Node& node, const ColumnTable& table, const platform::TimeReading& reading) {
+    return Binder(table, reading).Bind(node);
 }
 
 } // namespace chronova::gis::sql

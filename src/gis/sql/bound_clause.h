@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gis/data/column_table.h"
+#include "gis/data/time_values.h"
 #include "gis/sql/node.h"
 
 namespace chronova::gis::sql {
@@ -29,6 +30,8 @@ struct BoundOperand {
     const Column* column = nullptr; ///< the field's column; null for a constant
     size_t field = 0;               ///< the field's position in the table
     Value constant;
+    /// A date or text field compared with a date: its values read as times under the table's time reading.
+    const TimeValues* times = nullptr;
 
     bool IsField() const noexcept { return column != nullptr; }
     /// The operand's value in a row; NaN reads as null, so it matches no comparison.
@@ -50,10 +53,12 @@ struct BoundNode {
     Truth Evaluate(size_t row) const;
 };
 
-/// Ties a parsed clause to a table. Raises kInvalidSqlStatement for a field that is not in the table and
-/// 13 (type mismatch) for a 'text' literal that is neither a number nor a date against a numeric field,
-/// for LIKE on a field that is not text, and for a geometry or blob field in a condition.
-BoundNode Bind(const Node& node, const ColumnTable& table);
+/// Ties a parsed clause to a table. A text field compared with a date reads its texts as times (ISO texts
+/// with their offsets) under the reading, as does a date field when the reading converts zones. Raises
+/// kInvalidSqlStatement for a field that is not in the table and 13 (type mismatch) for a 'text' literal that is
+/// neither a number nor a date against a numeric field, for LIKE on a field that is not text, and for a geometry or
+/// blob field in a condition.
+BoundNode Bind(const Node& node, const ColumnTable& table, const platform::TimeReading& reading = {});
 
 /// The answer of `a op b`: numbers and dates compare by value, texts byte by byte, and a text compared
 /// with a number (or a date) by the number (or date) it reads as, Unknown when it reads as none.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gis/data/sorted_index.h"
+#include "gis/data/time_values.h"
 #include "gis/sql/like_pattern.h"
 
 namespace chronova::gis::sql {
@@ -18,6 +19,7 @@ using Range = std::pair<size_t, size_t>;
 struct Plan {
     const BoundNode* node = nullptr;
     const SortedIndex* index = nullptr;
+    const TimeValues* times = nullptr; // instead of index: a field read as times
     std::vector<Range> ranges;
     bool exact = true; // false when the ranges hold more than the answer (a LIKE prefix)
     std::vector<Plan> children;
@@ -31,25 +33,18 @@ bool IsNumberStorage(const Column& column) {
 // Whether the index of a field answers comparisons with a constant: numbers with numbers or dates, texts
 // with texts (byte order in both).
 bool IndexSuits(const BoundOperand& field, const Value& constant) {
+    if (field.times != nullptr) {
+        return constant.kind == Value::Kind::Date;
+    }
     if (IsNumberStorage(*field.column)) {
         return constant.IsNumeric();
     }
     return field.column->StorageKind() == Column::Storage::Text && constant.kind == Value::Kind::Text;
 }
 
-// The positions in the index order of the values `op constant`.
-void AddRanges(const SortedIndex& index, CompareOp op, const Value& constant, std::vector<Range>& ranges) {
-    const auto add = [&](bool has_lower, bool lower_inclusive, bool has_upper, bool upper_inclusive) {
-        if (index.IsText()) {
-            const SortedIndex::TextBound lower{constant.text, lower_inclusive};
-            const SortedIndex::TextBound upper{constant.text, upper_inclusive};
-            ranges.push_back(index.TextRange(has_lower ? &lower : nullptr, has_upper ? &upper : nullptr));
-        } else {
-            const SortedIndex::Bound lower{constant.number, lower_inclusive};
-            const SortedIndex::Bound upper{constant.number, upper_inclusive};
-            ranges.push_back(index.NumberRange(has_lower ? &lower : nullptr, has_upper ? &upper : nullptr));
-        }
-    };
+// The ranges of `op constant` from a function that gives the range between optional bounds.
+template <typename RangeBetween>
+void AddComparisonRanges(CompareOp op, const RangeBetween& add) {
     switch (op) {
     case CompareOp::Equal:
         add(true, true, true, true);
@@ -70,6 +65,48 @@ void AddRanges(const SortedIndex& index, CompareOp op, const Value& constant, st
     case CompareOp::GreaterEqual:
         add(true, true, false, false);
         break;
+    }
+}
+
+// The positions in the time order of the rows whose time is `op constant`.
+void AddTimeRanges(const TimeValues& times, CompareOp op, const Value& constant, std::vector<Range>& ranges) {
+    AddComparisonRanges(op, [&](bool has_lower, bool lower_inclusive, bool has_upper, bool upper_inclusive) {
+        const TimeValues::Bound lower{constant.number, lower_inclusive};
+        const TimeValues::Bound upper{constant.number, upper_inclusive};
+        ranges.push_back(times.Range(has_lower ? &lower : nullptr, has_upper ? &upper : nullptr));
+    });
+}
+
+// The positions in the index order of the values `op constant`.
+void AddRanges(const SortedIndex& index, CompareOp op, const Value& constant, std::vector<Range>& ranges) {
+    AddComparisonRanges(op, [&](bool has_lower, bool lower_inclusive, bool has_upper, bool upper_inclusive) {
+        if (index.IsText()) {
+            const SortedIndex::TextBound lower{constant.text, lower_inclusive};
+            const SortedIndex::TextBound upper{constant.text, upper_inclusive};
+            ranges.push_back(index.TextRange(has_lower ? &lower : nullptr, has_upper ? &upper : nullptr));
+        } else {
+            const SortedIndex::Bound lower{constant.number, lower_inclusive};
+            const SortedIndex::Bound upper{constant.number, upper_inclusive};
+            ranges.push_back(index.NumberRange(has_lower ? &lower : nullptr, has_upper ? &upper : nullptr));
+        }
+    });
+}
+
+// The ranges of `op constant` in the order the plan reads: the field's times or its sorted index.
+void AddPlanRanges(Plan& plan, CompareOp op, const Value& constant) {
+    if (plan.times != nullptr) {
+        AddTimeRanges(*plan.times, op, constant, plan.ranges);
+    } else {
+        AddRanges(*plan.index, op, constant, plan.ranges);
+    }
+}
+
+// Points the plan at the order it reads the field in.
+void UseOrderOf(Plan& plan, const BoundOperand& field, const ColumnTable& table) {
+    if (field.times != nullptr) {
+        plan.times = field.times;
+    } else {
+        plan.index = &table.IndexOf(field.field);
     }
 }
 
@@ -103,6 +140,14 @@ void MergeRanges(std::vector<Range>& ranges) {
     ranges = std::move(merged);
 }
 
+// Two single ranges of one order (a lower and an upper bound) to the range both hold.
+void IntersectRanges(std::vector<Range>& ranges) {
+    const Range low = ranges[0];
+    const Range high = ranges[1];
+    const size_t first = std::max(low.first, high.first);
+    ranges = {{first, std::max(first, std::min(low.second, high.second))}};
+}
+
 std::optional<Plan> LeafPlan(const BoundNode& node, const ColumnTable& table) {
     Plan plan;
     plan.node = &node;
@@ -124,8 +169,8 @@ std::optional<Plan> LeafPlan(const BoundNode& node, const ColumnTable& table) {
         if (!IndexSuits(*field, constant)) {
             return std::nullopt;
         }
-        plan.index = &table.IndexOf(field->field);
-        AddRanges(*plan.index, op, constant, plan.ranges);
+        UseOrderOf(plan, *field, table);
+        AddPlanRanges(plan, op, constant);
         break;
     }
     case NodeKind::In:
@@ -133,26 +178,24 @@ std::optional<Plan> LeafPlan(const BoundNode& node, const ColumnTable& table) {
                                          [&](const Value& value) { return IndexSuits(*field, value); })) {
             return std::nullopt;
         }
-        plan.index = &table.IndexOf(field->field);
+        UseOrderOf(plan, *field, table);
         for (const Value& value : node.values) {
-            AddRanges(*plan.index, CompareOp::Equal, value, plan.ranges);
+            AddPlanRanges(plan, CompareOp::Equal, value);
         }
         break;
     case NodeKind::Between: {
         if (!IndexSuits(*field, node.values[0]) || !IndexSuits(*field, node.values[1])) {
             return std::nullopt;
         }
-        plan.index = &table.IndexOf(field->field);
+        UseOrderOf(plan, *field, table);
         if (node.negated) {
-            AddRanges(*plan.index, CompareOp::Less, node.values[0], plan.ranges);
-            AddRanges(*plan.index, CompareOp::Greater, node.values[1], plan.ranges);
+            AddPlanRanges(plan, CompareOp::Less, node.values[0]);
+            AddPlanRanges(plan, CompareOp::Greater, node.values[1]);
             break;
         }
-        std::vector<Range> low;
-        std::vector<Range> high;
-        AddRanges(*plan.index, CompareOp::GreaterEqual, node.values[0], low);
-        AddRanges(*plan.index, CompareOp::LessEqual, node.values[1], high);
-        plan.ranges.emplace_back(low.front().first, std::max(low.front().first, high.front().second));
+        AddPlanRanges(plan, CompareOp::GreaterEqual, node.values[0]);
+        AddPlanRanges(plan, CompareOp::LessEqual, node.values[1]);
+        IntersectRanges(plan.ranges);
         break;
     }
     case NodeKind::Like: {
@@ -182,6 +225,27 @@ std::optional<Plan> LeafPlan(const BoundNode& node, const ColumnTable& table) {
     return plan;
 }
 
+// Terms of an AND that are single ranges of the same order (a time window: t >= a AND t < b) become one range
+// of that order, so the window is read as one range instead of a half table checked row by row.
+void IntersectTermsOfOneOrder(std::vector<Plan>& terms) {
+    for (size_t i = 0; i < terms.size(); ++i) {
+        Plan& first = terms[i];
+        if (first.ranges.size() != 1 || !first.exact || !first.children.empty()) {
+            continue;
+        }
+        for (size_t j = terms.size(); j-- > i + 1;) {
+            const Plan& other = terms[j];
+            if (other.ranges.size() == 1 && other.exact && other.children.empty() && other.index == first.index &&
+                other.times == first.times) {
+                first.ranges.push_back(other.ranges.front());
+                IntersectRanges(first.ranges);
+                terms.erase(terms.begin() + static_cast<std::ptrdiff_t>(j));
+            }
+        }
+        first.count = first.ranges.front().second - first.ranges.front().first;
+    }
+}
+
 std::optional<Plan> MakePlan(const BoundNode& node, const ColumnTable& table) {
     if (node.kind != NodeKind::And && node.kind != NodeKind::Or) {
         return LeafPlan(node, table);
@@ -202,6 +266,7 @@ std::optional<Plan> MakePlan(const BoundNode& node, const ColumnTable& table) {
         return std::nullopt;
     }
     if (node.kind == NodeKind::And) {
+        IntersectTermsOfOneOrder(plan.children);
         // Only the smallest term is read from its index; the others are checked on its rows.
         auto smallest = std::min_element(plan.children.begin(), plan.children.end(),
                                          [](const Plan& a, const Plan& b) { return a.count < b.count; });
@@ -220,7 +285,15 @@ std::optional<Plan> MakePlan(const BoundNode& node, const ColumnTable& table) {
 
 RowIds Run(const Plan& plan, size_t row_count) {
     RowIds rows;
-    if (plan.index != nullptr) {
+    if (plan.times != nullptr) {
+        std::vector<uint32_t> all;
+        for (const Range& range : plan.ranges) {
+            const auto& order = plan.times->Order();
+            all.insert(all.end(), order.begin() + static_cast<std::ptrdiff_t>(range.first),
+                       order.begin() + static_cast<std::ptrdiff_t>(range.second));
+        }
+        rows = AscendingRows(std::move(all), row_count);
+    } else if (plan.index != nullptr) {
         rows = plan.index->Rows(plan.ranges);
     } else if (plan.node->kind == NodeKind::And) {
         rows = Run(plan.children.front(), row_count);

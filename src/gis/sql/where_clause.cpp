@@ -22,7 +22,7 @@ WhereClause WhereClause::Parse(std::string_view text) {
     return clause;
 }
 
-RowIds WhereClause::Select(const ColumnTable& table) const {
+RowIds WhereClause::Select(const ColumnTable& table, const platform::TimeReading& reading) const {
     const size_t row_count = table.RowCount();
     RowIds rows;
     if (root_ == nullptr) {
@@ -32,7 +32,7 @@ RowIds WhereClause::Select(const ColumnTable& table) const {
         }
         return rows;
     }
-    const sql::BoundNode bound = sql::Bind(*root_, table);
+    const sql::BoundNode bound = sql::Bind(*root_, table, reading);
     if (auto indexed = sql::SelectByIndex(bound, table)) {
         return std::move(*indexed);
     }
@@ -44,14 +44,14 @@ RowIds WhereClause::Select(const ColumnTable& table) const {
     return rows;
 }
 
-bool WhereClause::Matches(const ColumnTable& table, size_t row) const {
+bool WhereClause::Matches(const ColumnTable& table, size_t row, const platform::TimeReading& reading) const {
     if (row >= table.RowCount()) {
         platform::RaiseError(platform::error::kSubscriptOutOfRange);
     }
     if (root_ == nullptr) {
         return true;
     }
-    return sql::Bind(*root_, table).Evaluate(row) == sql::Truth::True;
+    return sql::Bind(*root_, table, reading).Evaluate(row) == sql::Truth::True;
 }
 
 } // namespace chronova::gis

@@ -7,6 +7,7 @@
 
 #include "gis/data/column_table.h"
 #include "gis/data/row_ids.h"
+#include "platform/time_zone.h"
 
 namespace chronova::gis {
 
@@ -17,7 +18,9 @@ struct Node;
 /// A where clause of the host's SQL dialect, parsed once and run against tables:
 /// comparisons = <> < <= > >=, AND, OR, NOT, parentheses, IN, BETWEEN, LIKE, IS [NOT] NULL; literals are
 /// numbers, 'text' (a doubled quote inside stands for one quote) and #date# in any form the date conversion
-/// reads. A date literal against a numeric field compares with the date's OLE serial.
+/// reads. A date literal against a numeric field compares with the date's OLE serial; against a text field,
+/// with the time the text reads as (an ISO text with its offset); against a date field, with the field's time
+/// under the time reading, which converts zones.
 class WhereClause {
 public:
     /// The empty clause, which lets every row through.
@@ -32,9 +35,9 @@ public:
     /// The rows of the table the clause lets through, ascending. Comparisons of a field with a literal
     /// (alone, or under AND / OR) are answered from the column's sorted index; the rest is evaluated row by
     /// row. Raises an AutomationError when a field is not in the table or a literal does not suit its field.
-    RowIds Select(const ColumnTable& table) const;
+    RowIds Select(const ColumnTable& table, const platform::TimeReading& reading = {}) const;
     /// Whether one row passes; same errors as Select.
-    bool Matches(const ColumnTable& table, size_t row) const;
+    bool Matches(const ColumnTable& table, size_t row, const platform::TimeReading& reading = {}) const;
 
 private:
     std::string text_;

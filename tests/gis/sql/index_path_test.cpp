@@ -31,7 +31,13 @@ public:
             const bool nulls = Pick(10) == 0;
             nulls ? integers.AppendNull() : integers.AppendInteger(static_cast<int32_t>(Pick(9)) - 4);
             nulls ? reals.AppendNull() : reals.AppendReal(Element(kReals));
-            nulls ? dates.AppendNull() : dates.AppendReal(Element(kDates));
+            if (nulls) {
+                dates.AppendNull();
+            } else if (Pick(3) == 0) {
+                dates.AppendZonedReal(Element(kDates), static_cast<int>(Pick(5)) * 60 - 120);
+            } else {
+                dates.AppendReal(Element(kDates));
+            }
             nulls ? texts.AppendNull() : texts.AppendText(Element(kTexts));
             nulls ? singles.AppendNull() : singles.AppendReal(static_cast<float>(Element(kReals)));
         }
@@ -60,12 +66,26 @@ private:
     static constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     inline static const std::vector<double> kReals = {-1.5, 0, 0.5, 2, 2, 3, 1e10, kNaN, -0.0};
     inline static const std::vector<double> kDates = {39508, 39508.25, 39509, -1, 0, 36526};
-    inline static const std::vector<std::string> kTexts = {"",   "a",   "ab",       "b",   "B",    "10",
-                                                           " 2", "2.5", "3/1/2008", "abc", "\xFF", "a\xFF"};
+    inline static const std::vector<std::string> kTexts = {"",
+                                                           "a",
+                                                           "ab",
+                                                           "b",
+                                                           "B",
+                                                           "10",
+                                                           " 2",
+                                                           "2.5",
+                                                           "3/1/2008",
+                                                           "abc",
+                                                           "\xFF",
+                                                           "a\xFF",
+                                                           "2008-03-01T06:00:00+02:00",
+                                                           "2008-03-01T04:00Z",
+                                                           "2008-03-01 06:00",
+                                                           "3/1/2008 6:00:30 AM"};
     inline static const std::vector<std::string> kNumbers = {"-4", "-1.5", "0",    "0.5",   "2", "2.5",
                                                              "3",  "4",    "1e10", "39508", "-1"};
     inline static const std::vector<std::string> kDateLiterals = {"#3/1/2008#", "#3/1/2008 6:00 AM#", "#12/29/1899#",
-                                                                  "#1/1/2000#"};
+                                                                  "#1/1/2000#", "#3/1/2008 4:00 AM#"};
     inline static const std::vector<std::string> kPatterns = {"'a%'", "'%b'",    "'_'",      "'a_'", "'%'",
                                                               "'ab'", "'\xFF%'", "'a\xFF%'", "''"};
     inline static const std::vector<std::string> kOperators = {"=", "<>", "<", "<=", ">", ">="};
@@ -129,19 +149,23 @@ private:
 
 TEST(WhereClauseIndexPathTest, SelectEqualsRowByRowMatchesOnRandomTablesAndClauses) {
     RandomClauses random(20080301);
+    // Every other table is read with zones, so that texts and dates compared with dates go through their times.
+    const platform::TimeReading readings[] = {
+        {}, {platform::TimeZone::Parse("Europe/Berlin"), platform::TimeZone::Parse("-03:30")}};
     for (int table_number = 0; table_number < 150; ++table_number) {
         const auto table = random.Table();
+        const platform::TimeReading& reading = readings[table_number % 2];
         for (int clause_number = 0; clause_number < 25; ++clause_number) {
             const std::string clause = random.Clause();
             try {
                 const WhereClause parsed = WhereClause::Parse(clause);
                 RowIds expected;
                 for (size_t row = 0; row < table->RowCount(); ++row) {
-                    if (parsed.Matches(*table, row)) {
+                    if (parsed.Matches(*table, row, reading)) {
                         expected.push_back(static_cast<uint32_t>(row));
                     }
                 }
-                ASSERT_EQ(parsed.Select(*table), expected) << clause << " on " << table->RowCount() << " rows";
+                ASSERT_EQ(parsed.Select(*table, reading), expected) << clause << " on " << table->RowCount() << " rows";
             } catch (const platform::AutomationError& e) {
                 FAIL() << clause << ": " << e.Description();
             }
