@@ -1,13 +1,17 @@
-// Date texts come from attribute tables, side files and users: reading one must never crash, and every
-// date read must print and read back as the same date.
+// Date texts, zones and intervals come from attribute tables, side files, projects and users: reading one must
+// never crash, every date read must print and read back as the same date, an ISO text keeps its offset, and
+// an interval reads back from its own text.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "datetime/calendar_interval.h"
 #include "datetime/mod_date_time.h"
 #include "platform/automation_error.h"
 #include "platform/conversions.h"
 #include "platform/date_text.h"
+#include "platform/iso_date.h"
+#include "platform/time_zone.h"
 
 using namespace chronova;
 
@@ -19,6 +23,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (!again || !(*again == *date)) {
                 __builtin_trap();
             }
+        }
+    }
+    if (const auto iso = platform::TryParseIsoDate(text)) {
+        const auto zoned = platform::TryParseZonedDate(text);
+        if (!zoned || !(*zoned == *iso)) {
+            __builtin_trap();
+        }
+    }
+    if (const auto zone = platform::TimeZone::Parse(text)) {
+        const platform::Date wall = platform::Date::FromParts(2024, 3, 31, 2, 30);
+        zone->FromUtc(zone->ToUtc(wall));
+        zone->Abbreviation(wall);
+    }
+    if (const auto interval = modDateTime::ParseIntervalText(text)) {
+        if (modDateTime::ParseIntervalText(modDateTime::IntervalToText(*interval)) != interval) {
+            __builtin_trap();
         }
     }
     platform::Val(text);

@@ -16,7 +16,8 @@ namespace chronova::modLayers {
 
 namespace {
 
-constexpr double kOneSecond = 1.0 / 86400.0;
+// The slider counts whole minutes, so its last step stands for its minute.
+constexpr double kOneMinute = 1.0 / 1440.0;
 
 // The smallest value of the field whose time is at or after the date, as a literal: exact for dates and
 // texts; for minute counts and years the next whole minute or year unless the date is one.
@@ -56,7 +57,7 @@ platform::Date WindowEnd(const LayerData& record, platform::Date current, std::o
     if (slider_next && current < *slider_next) {
         return *slider_next;
     }
-    return platform::Date::FromLinear(current.Linear() + kOneSecond);
+    return platform::Date::FromLinear(current.Linear() + kOneMinute);
 }
 
 void SelectLayerFeaturesByWindow(LayerData& record, platform::Date current, platform::Date end) {

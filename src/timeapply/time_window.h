@@ -11,8 +11,8 @@ class LayerData;
 namespace modLayers {
 
 /// The end of a window layer's window that starts at the current time: current plus the layer's duration, or,
-/// for a window of the slider's interval, the slider's next time (slider_next; without one, one second on,
-/// so the window holds the current time alone).
+/// for a window of the slider's interval, the slider's next time (slider_next; without one, after the last
+/// step, the minute the step stands for).
 platform::Date WindowEnd(const LayerData& record, platform::Date current, std::optional<platform::Date> slider_next);
 
 /// Restricts a feature layer with its own time field to the features whose time lies in [current, end), or,

@@ -127,6 +127,28 @@ TEST_F(MovingThingsProjectTest, WindowsOfADurationAndWithPreviousSteps) {
     EXPECT_EQ(registry.TimeWindow(FeatureOf(*session, "Recent")), "30min");
 }
 
+TEST_F(MovingThingsProjectTest, InTheUniquePointsModeAWindowReachesToTheNextStep) {
+    const auto session = Open(Layer("Vans", "fixes", R"({"field": "DT", "window": "interval"})"),
+                              R"(, "display": {"type": "unique", "time_zone": "UTC"})");
+    ChronovaData& registry = session->Registry();
+    const auto layer = FeatureOf(*session, "Vans");
+    // The slider's distinct steps are minutes: the fixes of 06:00 to 06:14.
+    const int32_t positions = registry.Axis().position_count;
+    ASSERT_EQ(positions, SecondOf(kVans - 1, kFixesPerVan - 1) / 60 + 1);
+    std::map<uint32_t, int> frames_of_fix;
+    for (int32_t position = 0; position < positions; ++position) {
+        registry.GoToPosition(position);
+        for (uint32_t row : *layer->VisibleFeatures()) {
+            ++frames_of_fix[row];
+            EXPECT_EQ(SecondOf(static_cast<int>(row % kVans), static_cast<int>(row / kVans)) / 60, position);
+        }
+    }
+    ASSERT_EQ(frames_of_fix.size(), size_t{kVans * kFixesPerVan}) << "every fix shows";
+    for (const auto& [row, frames] : frames_of_fix) {
+        EXPECT_EQ(frames, 1) << "fix " << row << " up to the next step only";
+    }
+}
+
 TEST_F(MovingThingsProjectTest, TracksShowEachVanAtItsLatestFix) {
     const auto session =
         Open(Layer("Vans", "fixes", R"({"field": "TS", "track": {"id": "VAN", "max_age": "1min", "trail": "5min"}})"),

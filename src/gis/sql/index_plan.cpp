@@ -266,15 +266,17 @@ std::optional<Plan> MakePlan(const BoundNode& node, const ColumnTable& table) {
         return std::nullopt;
     }
     if (node.kind == NodeKind::And) {
+        // Every term planned and merged into one exact range (a window) needs no check row by row.
+        const bool all_planned = plan.children.size() == node.children.size();
         IntersectTermsOfOneOrder(plan.children);
         // Only the smallest term is read from its index; the others are checked on its rows.
         auto smallest = std::min_element(plan.children.begin(), plan.children.end(),
                                          [](const Plan& a, const Plan& b) { return a.count < b.count; });
         Plan best = std::move(*smallest);
+        plan.exact = all_planned && plan.children.size() == 1 && best.exact;
         plan.children.clear();
         plan.children.push_back(std::move(best));
         plan.count = plan.children.front().count;
-        plan.exact = false;
     } else {
         for (const Plan& child : plan.children) {
             plan.count += child.count;
