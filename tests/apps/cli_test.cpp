@@ -333,6 +333,41 @@ TEST_F(CliTest, IntervalTextsChooseTheStepAndBadOnesShowTheAcceptedForms) {
     }
 }
 
+TEST_F(CliTest, FixesAtArbitrarySecondsShowInTheirWindowInTheDisplayZone) {
+    // Two loggers write the same minute differently: Z and +02:00; each fix lies inside one minute.
+    testing::FixtureLayer fixes{"fixes", wkbPoint, {{"TS", OFTString}}, {}};
+    fixes.rows.push_back(testing::PointRow(0.0, 0.0, {std::string("2024-05-01T06:00:37Z")}));
+    fixes.rows.push_back(testing::PointRow(10.0, 0.0, {std::string("2024-05-01T08:01:12+02:00")}));
+    testing::WriteGeoPackage(folder_ / "fixes.gpkg", {fixes});
+    const std::string project = WriteProject(R"({
+  "chronova_project": 1,
+  "map": { "extent": [-5, -5, 15, 5] },
+  "layers": [ { "name": "Fixes", "kind": "feature", "source": { "workspace": "fixes.gpkg", "dataset": "fixes" },
+                "symbology": { "color": "#ff0000", "size": 12, "marker": "square" },
+                "time": { "field": "TS", "window": "interval" } } ],
+  "display": { "time_zone": "Europe/Berlin" }
+})");
+    const Result info = RunWith({"info", project});
+    ASSERT_EQ(info.status, kExitSuccess) << info.err;
+    EXPECT_NE(info.out.find("2 steps from 2024-05-01 08:00 to 2024-05-01 08:01, interval 1 min, window interval"),
+              std::string::npos)
+        << info.out;
+    EXPECT_NE(info.out.find("start   5/1/2024 8:00:00 AM CEST"), std::string::npos) << info.out;
+
+    const fs::path out = folder_ / "frames";
+    const Result render = RunWith({"render", project, "--out", out.string(), "--from", "2024-05-01T06:00Z", "--to",
+                                   "2024-05-01T06:02Z", "--interval", "1", "--size", "200x100", "--quiet"});
+    ASSERT_EQ(render.status, kExitSuccess) << render.err;
+    ASSERT_GE(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 3) << "08:00, 08:01, 08:02 CEST";
+    const auto red_at = [&](int frame, int x) {
+        const QImage image((out / ("frame_0000" + std::to_string(frame) + ".png")).string().c_str());
+        return IsRed(image, x, 50);
+    };
+    EXPECT_TRUE(red_at(0, 50) && !red_at(0, 150)) << "06:00:37Z in the 08:00 frame";
+    EXPECT_TRUE(!red_at(1, 50) && red_at(1, 150)) << "08:01:12+02:00 in the 08:01 frame";
+    EXPECT_FALSE(red_at(2, 50) || red_at(2, 150));
+}
+
 TEST_F(CliTest, AnimateWritesOneGifFramePerPosition) {
     const std::string project = WriteDotsProject();
     const fs::path gif = folder_ / "dots.gif";

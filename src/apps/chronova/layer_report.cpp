@@ -47,8 +47,9 @@ void AddLayer(const std::shared_ptr<gis::ILayer>& layer, int depth, ChronovaData
     LayerReport report{name_of(*layer), KindOf(*layer), depth, std::nullopt};
     std::shared_ptr<LayerData> record;
     if (registry.FindByLayer(layer, &record)) {
-        report.time = TimeReport{record->TimeStepField, record->TimeFieldType, record->TimeStepsCount(),
-                                 record->StartTime,     record->FinishTime,    record->Interval};
+        report.time = TimeReport{record->TimeStepField,      record->TimeFieldType, record->TimeStepsCount(),
+                                 record->StartTime,          record->FinishTime,    record->Interval,
+                                 registry.TimeWindow(layer), record->Track.IdField, record->TimeZone};
     }
     out.push_back(std::move(report));
     // A WMS layer is a group of service layers; its children are not layers of the map's own.
@@ -118,6 +119,13 @@ nlohmann::json ToJson(const ProjectReport& report) {
             item["start"] = IsoMinutes(time.start);
             item["finish"] = IsoMinutes(time.finish);
             item["interval_minutes"] = time.interval;
+            const std::pair<const char*, const std::string*> options[] = {
+                {"window", &time.window}, {"track_id", &time.track_id}, {"time_zone", &time.time_zone}};
+            for (const auto& [key, value] : options) {
+                if (!value->empty()) {
+                    item[key] = *value;
+                }
+            }
         }
         layers.push_back(std::move(item));
     }
@@ -154,6 +162,15 @@ std::string ToText(const ProjectReport& report) {
             out << ": time field " << time.field << " (" << TimeFieldTypeName(time.field_type) << "), " << time.steps
                 << " steps from " << IsoMinutes(time.start) << " to " << IsoMinutes(time.finish) << ", interval "
                 << time.interval << " min";
+            if (!time.window.empty()) {
+                out << ", window " << time.window;
+            }
+            if (!time.track_id.empty()) {
+                out << ", tracks by " << time.track_id;
+            }
+            if (!time.time_zone.empty()) {
+                out << ", naive times in " << time.time_zone;
+            }
         }
         out << '\n';
     }

@@ -29,6 +29,11 @@ struct TimeReport {
     int32_t start = 0; ///< minute counts
     int32_t finish = 0;
     int32_t interval = 0; ///< minutes
+    /// What the layer shows beyond its step: its window ("interval", "15min"), the field its tracks are told
+    /// apart by, and the zone of its naive times; empty when not set.
+    std::string window;
+    std::string track_id;
+    std::string time_zone;
 };
 
 /// One layer of the map, in drawing order from the top, with its group depth.
