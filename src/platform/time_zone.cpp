@@ -76,7 +76,8 @@ TimeZone::TimeZone(const date::time_zone* zone) : zone_(zone), name_(zone->name(
 
 std::optional<TimeZone> TimeZone::Parse(std::string_view text) {
     const std::string trimmed = Trim(std::string(text));
-    if (trimmed == "Z" || UCase(trimmed) == "UTC" || UCase(trimmed) == "GMT") {
+    const std::string upper = UCase(trimmed);
+    if (upper == "Z" || upper == "UTC" || upper == "GMT") {
         return Utc();
     }
     if (auto offset = ParseOffset(trimmed)) {

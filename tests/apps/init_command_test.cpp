@@ -328,7 +328,8 @@ TEST_F(VectorSourcesTest, FolderOfGeoJsonCsvAndGpxBecomesAProjectThatStepsThroug
 
     const Result info = RunWith({"info", Data("p.chronova.json"), "--json"});
     ASSERT_EQ(info.status, kExitSuccess) << info.err;
-    for (const nlohmann::json& layer : nlohmann::json::parse(info.out)["layers"]) {
+    const nlohmann::json report = nlohmann::json::parse(info.out);
+    for (const nlohmann::json& layer : report["layers"]) {
         EXPECT_TRUE(layer["time_layer"].get<bool>()) << layer["name"];
     }
 
