@@ -11,6 +11,7 @@
 #include "records/layer_data.h"
 #include "records/layer_data_collection.h"
 #include "records/process_state.h"
+#include "records/time_codes.h"
 #include "registry/chronova_data.h"
 #include "timeapply/arc_objects.h"
 #include "timeapply/time_reading.h"
@@ -80,6 +81,10 @@ std::string ChronovaData::TimeWindow(const std::shared_ptr<gis::ILayer>& pLayer)
 void ChronovaData::TimeWindow(const std::shared_ptr<gis::ILayer>& pLayer, const std::string& window) {
     Trap("TimeWindow", kModule, TrapKind::Inner, [&] {
         const auto record = OwnFeatureRecord(pLayer, "A time window");
+        if (record->TimeFieldType == kTimeFieldDateTimeGroup && !platform::Trim(window).empty()) {
+            RaiseBadSetting("A time window needs times that order as times; the date-time groups of '" +
+                            record->TimeStepField + "' do not.");
+        }
         TimeWindowOption option;
         if (platform::LCase(platform::Trim(window)) == kWindowOfInterval) {
             option.kind = TimeWindowOption::Kind::SliderInterval;
@@ -103,6 +108,10 @@ void ChronovaData::Track(const std::shared_ptr<gis::ILayer>& pLayer, const std::
         TrackOption option;
         option.IdField = platform::Trim(sIdField);
         if (!option.IdField.empty()) {
+            if (record->TimeFieldType != kTimeFieldDate && record->TimeFieldType != kTimeFieldText) {
+                RaiseBadSetting("Tracks need a date or date text time field; '" + record->TimeStepField +
+                                "' is neither.");
+            }
             auto layer = std::dynamic_pointer_cast<gis::FeatureLayer>(record->TheLayer);
             if (layer->FeatureClass()->FindField(option.IdField) < 0) {
                 RaiseBadSetting("The track's id field '" + option.IdField + "' is not in the layer '" + layer->Name() +

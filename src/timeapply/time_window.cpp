@@ -1,6 +1,5 @@
 #include "timeapply/time_window.h"
 
-#include <cmath>
 #include <memory>
 #include <string>
 

@@ -50,7 +50,11 @@ class MovingThingsProjectTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetGlobals();
-        FixtureLayer fixes{"fixes", wkbPoint, {{"VAN", OFTString}, {"TS", OFTString}, {"DT", OFTDateTime}}, {}};
+        FixtureLayer fixes{
+            "fixes",
+            wkbPoint,
+            {{"VAN", OFTString}, {"TS", OFTString}, {"DT", OFTDateTime}, {"NUMBER", OFTInteger}, {"DTG", OFTString}},
+            {}};
         FixtureLayer berlin{"berlin", wkbPoint, {{"VAN", OFTString}, {"LOCAL", OFTString}}, {}};
         for (int fix = 0; fix < kFixesPerVan; ++fix) {
             for (int van = 0; van < kVans; ++van) {
@@ -60,7 +64,8 @@ protected:
                 const std::string ts = van % 2 == 0 ? IsoText(second, 0, "Z") : IsoText(second, 2, "+02:00");
                 const FixtureDate utc{2024, 5, 1, 6 + second / 3600, second / 60 % 60, static_cast<float>(second % 60),
                                       100};
-                fixes.rows.push_back(testing::PointRow(van, fix, {id, ts, utc}));
+                const std::string dtg = "01" + Two(6 + second / 3600) + Two(second / 60 % 60) + "Z MAY 2024";
+                fixes.rows.push_back(testing::PointRow(van, fix, {id, ts, utc, int64_t{second}, dtg}));
                 berlin.rows.push_back(testing::PointRow(van, fix, {id, IsoText(second, 2, "")}));
             }
         }
@@ -267,10 +272,15 @@ TEST_F(MovingThingsProjectTest, BadSettingsAreReportedWithTheirPlace) {
             EXPECT_NE(std::string(e.what()).find(expected), std::string::npos) << e.what();
         }
     }
-    const platform::AutomationError missing_id =
-        testing::ErrorOf([&] { Open(Layer("V", "fixes", R"({"field": "TS", "track": {"id": "DRIVER"}})")); });
-    EXPECT_NE(missing_id.Description().find("'DRIVER' is not in the layer"), std::string::npos)
-        << missing_id.Description();
+    const std::pair<std::string, std::string> refused[] = {
+        {R"({"field": "TS", "track": {"id": "DRIVER"}})", "'DRIVER' is not in the layer"},
+        {R"({"field": "NUMBER", "track": {"id": "VAN"}})", "Tracks need a date or date text time field"},
+        {R"({"field": "DTG", "window": "interval"})", "the date-time groups of 'DTG' do not"},
+    };
+    for (const auto& refusal : refused) {
+        const platform::AutomationError error = testing::ErrorOf([&] { Open(Layer("V", "fixes", refusal.first)); });
+        EXPECT_NE(error.Description().find(refusal.second), std::string::npos) << error.Description();
+    }
 }
 
 } // namespace
