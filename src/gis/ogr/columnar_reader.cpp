@@ -15,6 +15,7 @@
 
 #include "gis/ogr/arrow_decoder.h"
 #include "gis/ogr/gdal_environment.h"
+#include "gis/ogr/gdal_handles.h"
 #include "gis/ogr/value_conversion.h"
 #include "gis/ogr/wkb_reader.h"
 #include "platform/automation_error.h"
@@ -22,16 +23,6 @@
 namespace chronova::gis {
 
 namespace {
-
-struct DatasetCloser {
-    void operator()(void* dataset) const { GDALClose(dataset); }
-};
-using DatasetHandle = std::unique_ptr<void, DatasetCloser>;
-
-struct FeatureCloser {
-    void operator()(void* feature) const { OGR_F_Destroy(feature); }
-};
-using FeatureHandle = std::unique_ptr<void, FeatureCloser>;
 
 // Releases an Arrow structure of the C data interface when it goes out of scope.
 template <class T>

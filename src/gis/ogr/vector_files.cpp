@@ -10,21 +10,12 @@
 #include <ogr_api.h>
 
 #include "gis/ogr/gdal_environment.h"
+#include "gis/ogr/gdal_handles.h"
 #include "platform/text.h"
 
 namespace chronova::gis {
 
 namespace {
-
-struct DatasetCloser {
-    void operator()(void* dataset) const { GDALClose(dataset); }
-};
-using DatasetHandle = std::unique_ptr<void, DatasetCloser>;
-
-struct FeatureDestroyer {
-    void operator()(void* feature) const { OGR_F_Destroy(feature); }
-};
-using FeatureHandle = std::unique_ptr<void, FeatureDestroyer>;
 
 // X and Y column names, in the order they are preferred when a file has several pairs.
 constexpr std::array<std::pair<std::string_view, std::string_view>, 5> kCoordinateColumns{{
