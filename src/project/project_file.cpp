@@ -17,7 +17,9 @@
 #include "datetime/label_format.h"
 #include "datetime/mod_date_time.h"
 #include "gis/ogr/coordinate_projection.h"
+#include "gis/symbology/palettes.h"
 #include "platform/automation_error.h"
+#include "platform/closest_name.h"
 #include "platform/time_zone.h"
 #include "project/json_reader.h"
 
@@ -37,9 +39,12 @@ constexpr double kDefaultVectorMaxSize = 24.0;
 
 // Every key a layer entry, its source, symbology and time block may have, so that a key of another kind is
 // reported as not applying rather than as unknown.
-const Keys kLayerKeys = {"name", "kind", "source", "visible", "symbology", "time", "layers"};
+const Keys kLayerKeys = {"name", "kind", "source", "visible", "symbology", "time", "layers", "labels"};
 const Keys kSourceKeys = {"workspace", "dataset", "open_options", "path", "url", "layers"};
-const Keys kSymbologyKeys = {"color", "outline", "size", "width", "marker", "from", "to"};
+const Keys kSymbologyKeys = {"color",    "outline", "size",   "width", "marker", "from",   "to",  "by",
+                             "classify", "classes", "breaks", "ramp",  "colors", "values", "rgb", "bands"};
+// Graduated classes of a field: at most this many.
+constexpr int64_t kMaxClasses = 32;
 const Keys kTimeKeys = {"field",  "kind",    "join",   "raster", "previous_steps",
                         "cached", "vectors", "window", "track",  "time_zone"};
 
@@ -66,7 +71,7 @@ public:
             Fail("/chronova_project", "unsupported project version " + Found(version) + " (this program reads " +
                                           std::to_string(kProjectVersion) + ")");
         }
-        CheckKeys(root, "", {"chronova_project", "map", "layers", "display", "time", "export"});
+        CheckKeys(root, "", {"chronova_project", "map", "layers", "display", "time", "export", "layout"});
         if (const Json* map = Optional(root, "map")) {
             project.Map = ReadMap(*map, "/map");
         }
@@ -82,6 +87,9 @@ public:
         }
         if (const Json* output = Optional(root, "export")) {
             project.Export = ReadExport(*output, "/export");
+        }
+        if (const Json* layout = Optional(root, "layout")) {
+            project.Layout = ReadLayout(*layout, "/layout");
         }
         CheckNames(project);
         return project;
@@ -199,6 +207,9 @@ private:
         layer.Kind = found->second;
         switch (layer.Kind) {
         case LayerKind::Feature:
+            CheckKeys(value, place, {"name", "kind", "source", "visible", "symbology", "time", "labels"}, kLayerKeys,
+                      kind);
+            break;
         case LayerKind::Raster:
             CheckKeys(value, place, {"name", "kind", "source", "visible", "symbology", "time"}, kLayerKeys, kind);
             break;
@@ -232,7 +243,49 @@ private:
         if (const Json* time = Optional(value, "time")) {
             layer.Time = ReadTime(*time, Child(place, "time"), layer);
         }
+        if (const Json* labels = Optional(value, "labels")) {
+            layer.Labels = ReadLabels(*labels, Child(place, "labels"));
+        }
+        if (layer.Symbology && layer.Symbology->Classes && layer.Time && layer.Time->Vectors) {
+            Fail(Child(Child(place, "symbology"), "by"), "a layer that draws vectors cannot be coloured by a field");
+        }
+        if (layer.Ramp && (layer.Ramp->Rgb == true || !layer.Ramp->Bands.empty()) && layer.Time) {
+            Fail(Child(Child(place, "symbology"), layer.Ramp->Rgb == true ? "rgb" : "bands"),
+                 "the bands of a time raster are its steps, not red, green and blue");
+        }
         return layer;
+    }
+
+    // Labels by a field; only the field is required. "halo" is a colour, or false for letters without an outline.
+    gis::LabelSettings ReadLabels(const Json& value, const std::string& place) const {
+        CheckKeys(Object(value, place), place, {"field", "size", "color", "halo", "halo_width", "priority", "max"});
+        gis::LabelSettings labels;
+        labels.Field = Text(Required(value, place, "field"), Child(place, "field"));
+        if (const Json* size = Optional(value, "size")) {
+            labels.Size = Size(*size, Child(place, "size"));
+        }
+        if (const Json* color = Optional(value, "color")) {
+            labels.TextColor = Colour(*color, Child(place, "color"));
+        }
+        if (const Json* halo = Optional(value, "halo")) {
+            if (halo->is_boolean() && !halo->get<bool>()) {
+                labels.Halo = false;
+            } else if (halo->is_string()) {
+                labels.HaloColor = Colour(*halo, Child(place, "halo"));
+            } else {
+                Fail(Child(place, "halo"), "expected a colour of the form #RRGGBB or false, found " + Found(*halo));
+            }
+        }
+        if (const Json* width = Optional(value, "halo_width")) {
+            labels.HaloWidth = Size(*width, Child(place, "halo_width"));
+        }
+        if (const Json* priority = Optional(value, "priority")) {
+            labels.PriorityField = Text(*priority, Child(place, "priority"));
+        }
+        if (const Json* most = Optional(value, "max")) {
+            labels.MaxLabels = static_cast<int32_t>(Whole(*most, Child(place, "max"), 1, kMaxInt32));
+        }
+        return labels;
     }
 
     // GDAL open options: texts of the form NAME=VALUE, which GDAL would otherwise ignore with only a warning.
@@ -258,6 +311,11 @@ private:
             CheckKeys(value, place, {"workspace", "dataset", "open_options"}, kSourceKeys, kind_name);
             source.Workspace = FilePath(Required(value, place, "workspace"), Child(place, "workspace"));
             source.Dataset = Text(Required(value, place, "dataset"), Child(place, "dataset"));
+            // A shapefile folder's data set is named by the file's stem; "tracks.shp" names it as the file is seen.
+            if (Lower(source.Workspace.extension().string()) != ".gpkg" && source.Dataset.size() > 4 &&
+                Lower(source.Dataset.substr(source.Dataset.size() - 4)) == ".shp") {
+                source.Dataset.resize(source.Dataset.size() - 4);
+            }
             if (const Json* options = Optional(value, "open_options")) {
                 source.OpenOptions = OpenOptions(*options, Child(place, "open_options"));
             }
@@ -287,7 +345,7 @@ private:
         Object(value, place);
         const std::string kind_name(KindName(layer.Kind));
         if (layer.Kind == LayerKind::Raster) {
-            CheckKeys(value, place, {"from", "to"}, kSymbologyKeys, kind_name);
+            CheckKeys(value, place, {"from", "to", "ramp", "colors", "rgb", "bands"}, kSymbologyKeys, kind_name);
             RasterRamp ramp;
             if (const Json* from = Optional(value, "from")) {
                 ramp.From = Colour(*from, Child(place, "from"));
@@ -295,11 +353,50 @@ private:
             if (const Json* to = Optional(value, "to")) {
                 ramp.To = Colour(*to, Child(place, "to"));
             }
+            ReadRampChoice(value, place, ramp.Ramp, ramp.Colors, 2);
+            if ((ramp.Ramp || !ramp.Colors.empty()) && (ramp.From || ramp.To)) {
+                Fail(Child(place, ramp.Ramp ? "ramp" : "colors"), "give either from and to or a ramp, not both");
+            }
+            if (const Json* rgb = Optional(value, "rgb")) {
+                ramp.Rgb = Bool(*rgb, Child(place, "rgb"));
+            }
+            if (const Json* bands = Optional(value, "bands")) {
+                const std::string bands_place = Child(place, "bands");
+                if (ramp.Rgb == false) {
+                    Fail(bands_place,
+                         "bands pick the red, green and blue of the RGB drawing, which rgb: false refuses");
+                }
+                const size_t count = Array(*bands, bands_place).size();
+                if (count != 3 && count != 4) {
+                    Fail(bands_place, "expected 3 or 4 band numbers (red, green, blue and optionally alpha), found " +
+                                          std::to_string(count));
+                }
+                for (size_t i = 0; i < count; ++i) {
+                    ramp.Bands.push_back(static_cast<int32_t>(Whole((*bands)[i], Child(bands_place, i), 1, 65535)));
+                }
+            }
+            if ((ramp.Rgb == true || !ramp.Bands.empty()) &&
+                (ramp.From || ramp.To || ramp.Ramp || !ramp.Colors.empty())) {
+                Fail(Child(place, ramp.Rgb == true ? "rgb" : "bands"),
+                     "a raster drawn in its own red, green and blue takes no colour ramp");
+            }
             layer.Ramp = ramp;
             return;
         }
-        CheckKeys(value, place, {"color", "outline", "size", "width", "marker"}, kSymbologyKeys, kind_name);
+        CheckKeys(value, place,
+                  {"color", "outline", "size", "width", "marker", "by", "classify", "classes", "breaks", "ramp",
+                   "colors", "values"},
+                  kSymbologyKeys, kind_name);
         FeatureSymbology symbology;
+        if (const Json* by = Optional(value, "by")) {
+            symbology.Classes = ReadFieldClasses(value, *by, place);
+        } else {
+            for (const std::string_view key : {"classify", "classes", "breaks", "ramp", "colors", "values"}) {
+                if (Optional(value, key) != nullptr) {
+                    Fail(Child(place, key), "colouring by a field needs \"by\": the field's name");
+                }
+            }
+        }
         if (const Json* color = Optional(value, "color")) {
             symbology.Color = Colour(*color, Child(place, "color"));
         }
@@ -328,6 +425,94 @@ private:
             symbology.Marker = found->second;
         }
         layer.Symbology = symbology;
+    }
+
+    // A palette name ("ramp") or a list of at least `fewest` colours ("colors"), not both.
+    void ReadRampChoice(const Json& value, const std::string& place, std::optional<std::string>& ramp,
+                        std::vector<gis::Color>& colors, size_t fewest) const {
+        if (const Json* name = Optional(value, "ramp")) {
+            const std::string text = Text(*name, Child(place, "ramp"));
+            if (gis::FindColorRamp(text) == nullptr) {
+                Fail(Child(place, "ramp"), "unknown ramp " + Quote(text) + " (known: " + gis::ColorRampNames() + ")");
+            }
+            ramp = text;
+        }
+        if (const Json* list = Optional(value, "colors")) {
+            const std::string list_place = Child(place, "colors");
+            if (ramp) {
+                Fail(list_place, "give either a ramp or colors, not both");
+            }
+            const size_t count = Array(*list, list_place).size();
+            if (count < fewest) {
+                Fail(list_place,
+                     "expected at least " + std::to_string(fewest) + " colours, found " + std::to_string(count));
+            }
+            for (size_t i = 0; i < count; ++i) {
+                colors.push_back(Colour((*list)[i], Child(list_place, i)));
+            }
+        }
+    }
+
+    FieldClasses ReadFieldClasses(const Json& value, const Json& by, const std::string& place) const {
+        FieldClasses classes;
+        classes.Field = Text(by, Child(place, "by"));
+        if (Optional(value, "color") != nullptr) {
+            Fail(Child(place, "color"), "a layer coloured by a field takes its colours from ramp, colors or values");
+        }
+        if (const Json* classify = Optional(value, "classify")) {
+            static const std::map<std::string, ClassifyMethod, std::less<>> methods = {
+                {"unique", ClassifyMethod::Unique},
+                {"equal_interval", ClassifyMethod::EqualInterval},
+                {"quantile", ClassifyMethod::Quantile}};
+            const std::string text = Text(*classify, Child(place, "classify"), true);
+            const auto found = methods.find(text);
+            if (found == methods.end()) {
+                Fail(Child(place, "classify"),
+                     "unknown classification " + Quote(text) + " (expected unique, equal_interval or quantile)");
+            }
+            classes.Classify = found->second;
+        }
+        if (const Json* breaks = Optional(value, "breaks")) {
+            const std::string breaks_place = Child(place, "breaks");
+            if (classes.Classify) {
+                Fail(breaks_place, "breaks are the classes themselves; leave out classify");
+            }
+            const size_t count = Array(*breaks, breaks_place).size();
+            if (count < 2 || count > static_cast<size_t>(kMaxClasses) + 1) {
+                Fail(breaks_place,
+                     "expected 2 to " + std::to_string(kMaxClasses + 1) + " breaks, found " + std::to_string(count));
+            }
+            for (size_t i = 0; i < count; ++i) {
+                const double at = Number((*breaks)[i], Child(breaks_place, i));
+                if (i > 0 && !(at > classes.Breaks.back())) {
+                    Fail(Child(breaks_place, i),
+                         "breaks must ascend: " + Found((*breaks)[i]) + " is not above " + Found((*breaks)[i - 1]));
+                }
+                classes.Breaks.push_back(at);
+            }
+            classes.Classify = ClassifyMethod::Breaks;
+        }
+        const bool unique = classes.Classify == ClassifyMethod::Unique;
+        if (const Json* count = Optional(value, "classes")) {
+            if (unique || classes.Classify == ClassifyMethod::Breaks) {
+                Fail(Child(place, "classes"),
+                     std::string("classes does not apply to ") + (unique ? "unique values" : "given breaks"));
+            }
+            classes.Classes = static_cast<int32_t>(Whole(*count, Child(place, "classes"), 1, kMaxClasses));
+        }
+        ReadRampChoice(value, place, classes.Ramp, classes.Colors, 1);
+        if (const Json* values = Optional(value, "values")) {
+            const std::string values_place = Child(place, "values");
+            if (classes.Classify && !unique) {
+                Fail(values_place, "values fix the colours of unique values, not of graduated classes");
+            }
+            if (!Object(*values, values_place).empty()) {
+                for (const auto& [text, colour] : values->items()) {
+                    classes.Values.emplace_back(text, Colour(colour, Child(values_place, text)));
+                }
+            }
+        }
+        return classes;
     }
 
     TimeSettings ReadTime(const Json& value, const std::string& place, const LayerEntry& layer) const {
@@ -595,6 +780,69 @@ private:
         return time;
     }
 
+    // `"layout": false` draws the bare map, `true` the default furniture; an object sets the pieces one by one.
+    gis::LayoutSettings ReadLayout(const Json& value, const std::string& place) const {
+        if (value.is_boolean()) {
+            return value.get<bool>() ? gis::LayoutSettings{} : gis::LayoutSettings::None();
+        }
+        CheckKeys(Object(value, place), place, {"title", "legend", "scale_bar", "color_bar", "time_label", "margin"});
+        gis::LayoutSettings layout;
+        if (const Json* title = Optional(value, "title")) {
+            if (title->is_string()) {
+                layout.TitleText = Text(*title, Child(place, "title"), true);
+            } else {
+                layout.Title = ReadPiece(*title, Child(place, "title"), true);
+                if (const Json* text = title->is_object() ? Optional(*title, "text") : nullptr) {
+                    layout.TitleText = Text(*text, Child(Child(place, "title"), "text"), true);
+                }
+            }
+        }
+        const std::pair<const char*, gis::PieceSettings*> pieces[] = {{"legend", &layout.Legend},
+                                                                      {"scale_bar", &layout.ScaleBar},
+                                                                      {"color_bar", &layout.ColorBar},
+                                                                      {"time_label", &layout.TimeLabel}};
+        for (const auto& [key, piece] : pieces) {
+            if (const Json* entry = Optional(value, key)) {
+                *piece = ReadPiece(*entry, Child(place, key), false);
+            }
+        }
+        if (const Json* margin = Optional(value, "margin")) {
+            layout.Margin = Number(*margin, Child(place, "margin"));
+            if (layout.Margin < 0.0 || layout.Margin > gis::LayoutSettings::kLargestMargin) {
+                Fail(Child(place, "margin"), "expected a fraction from 0 to 0.5, found " + Found(*margin));
+            }
+        }
+        return layout;
+    }
+
+    // A piece of furniture: true or false, or an object with its position; the title also takes a text.
+    gis::PieceSettings ReadPiece(const Json& value, const std::string& place, bool takes_text) const {
+        gis::PieceSettings piece;
+        if (value.is_boolean()) {
+            piece.Shown = value.get<bool>();
+            return piece;
+        }
+        if (!value.is_object()) {
+            Fail(place, std::string(takes_text ? "expected true, false, a text" : "expected true, false") +
+                            " or {\"position\": ...}, found " + Found(value));
+        }
+        if (takes_text) {
+            CheckKeys(value, place, {"position", "text"});
+        } else {
+            CheckKeys(value, place, {"position"});
+        }
+        if (const Json* position = Optional(value, "position")) {
+            const std::string name = Text(*position, Child(place, "position"));
+            const std::optional<gis::Placement> where = gis::PlacementFromName(name);
+            if (!where) {
+                Fail(Child(place, "position"),
+                     Quote(name) + " is not a position; use one of " + std::string(gis::PlacementNames()));
+            }
+            piece.Where = *where;
+        }
+        return piece;
+    }
+
     ExportSettings ReadExport(const Json& value, const std::string& place) const {
         CheckKeys(Object(value, place), place, {"size", "fps", "out", "gif", "mp4"});
         ExportSettings settings;
@@ -634,7 +882,13 @@ private:
         if (project.Time.RangeLayer) {
             const auto found = seen.find(*project.Time.RangeLayer);
             if (found == seen.end()) {
-                Fail("/time/range_layer", "no layer is named " + Quote(*project.Time.RangeLayer));
+                std::vector<std::string> names;
+                for (const LayerEntry* layer : project.AllLayers()) {
+                    names.push_back(layer->Name);
+                }
+                const std::string listed = names.empty() ? "" : " (layers: " + platform::NameList(names) + ")";
+                Fail("/time/range_layer", "no layer is named " + Quote(*project.Time.RangeLayer) + listed +
+                                              platform::DidYouMean(*project.Time.RangeLayer, names));
             }
             if (!found->second->Time) {
                 Fail("/time/range_layer", "the layer " + Quote(*project.Time.RangeLayer) + " is not a time layer");

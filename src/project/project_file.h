@@ -6,10 +6,13 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "datetime/calendar_interval.h"
 #include "gis/data/geometry_column.h"
+#include "gis/layers/label_settings.h"
+#include "gis/layout/layout_settings.h"
 #include "gis/symbology/color.h"
 #include "gis/symbology/symbols.h"
 #include "records/time_codes.h"
@@ -58,19 +61,48 @@ struct LayerSource {
     std::vector<std::string> ServiceLayers;
 };
 
-/// A simple renderer for a feature layer; unset values keep the layer's own default symbol.
+/// How a field's values are split into classes.
+enum class ClassifyMethod { Unique, EqualInterval, Quantile, Breaks };
+
+/// Colours by a field ("by"): one class per distinct value, or graduated classes of a number field. Classes
+/// are computed from the layer's whole table when the project is opened.
+struct FieldClasses {
+    std::string Field;
+    /// Unset: Breaks when breaks are given, else unique values for text fields and equal intervals for numbers.
+    std::optional<ClassifyMethod> Classify;
+    /// Equal-interval and quantile classes, 1..32; unset means 5.
+    std::optional<int32_t> Classes;
+    /// Ascending breaks b0..bn for ClassifyMethod::Breaks.
+    std::vector<double> Breaks;
+    /// A palette name, or a list of colours; neither takes the default palette.
+    std::optional<std::string> Ramp;
+    std::vector<gis::Color> Colors;
+    /// Unique values with fixed colours, in the file's order.
+    std::vector<std::pair<std::string, gis::Color>> Values;
+};
+
+/// A simple renderer for a feature layer; unset values keep the layer's own default symbol. With Classes, the
+/// symbol styles every class and the classes give the colours.
 struct FeatureSymbology {
     std::optional<gis::Color> Color;
     std::optional<gis::Color> Outline;
     std::optional<double> Size;
     std::optional<double> Width;
     std::optional<gis::SimpleMarkerStyle> Marker;
+    std::optional<FieldClasses> Classes;
 };
 
-/// A raster layer's colour ramp from the lowest to the highest value; unset ends keep black and white.
+/// A raster layer's colour ramp from the lowest to the highest value; unset ends keep black and white. A palette
+/// name or a list of colours makes a ramp of several stops instead. RGB: unset draws a raster with red, green and
+/// blue bands and no time settings in its own colours; true forces, false refuses that.
 struct RasterRamp {
     std::optional<gis::Color> From;
     std::optional<gis::Color> To;
+    std::optional<std::string> Ramp;
+    std::vector<gis::Color> Colors;
+    std::optional<bool> Rgb;
+    /// Red, green, blue and optionally alpha band numbers (from 1) for the RGB renderer.
+    std::vector<int32_t> Bands;
 };
 
 /// A time field that sits in a table of the layer's GeoPackage, joined to the layer by key.
@@ -139,6 +171,8 @@ struct LayerEntry {
     bool Visible = true;
     std::optional<FeatureSymbology> Symbology;
     std::optional<RasterRamp> Ramp;
+    /// Feature layers: labels of the features by a field.
+    std::optional<gis::LabelSettings> Labels;
     /// Set for time layers only.
     std::optional<TimeSettings> Time;
     std::vector<LayerEntry> Layers;
@@ -196,6 +230,8 @@ struct Project {
     DisplaySettings Display;
     TimeWindow Time;
     ExportSettings Export;
+    /// The furniture drawn around the map on exported frames.
+    gis::LayoutSettings Layout;
 
     /// The layer with this name at any depth, or null.
     const LayerEntry* FindLayer(std::string_view name) const;

@@ -2,10 +2,13 @@
 // the registry's automation interface, display options and the slider's time window.
 #include "project/project_session.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "datetime/calendar_interval.h"
 #include "datetime/mod_date_time.h"
@@ -19,11 +22,14 @@
 #include "gis/map/document.h"
 #include "gis/map/extension.h"
 #include "gis/map/map.h"
+#include "gis/ogr/ogr_workspace.h"
 #include "gis/symbology/renderers.h"
 #include "gis/symbology/symbols.h"
 #include "platform/automation_error.h"
+#include "platform/closest_name.h"
 #include "platform/text.h"
 #include "plugins/moving_points/moving_points_layer.h"
+#include "project/field_classes.h"
 #include "records/layer_data.h"
 #include "registry/chronova_data.h"
 #include "registry/globals.h"
@@ -105,19 +111,61 @@ void ApplySymbology(gis::FeatureLayer& layer, const FeatureSymbology& style) {
         break;
     }
     }
+    if (style.Classes) {
+        // Every class draws the symbol built above in its own colour.
+        layer.Renderer(FieldClassesRenderer(layer, *style.Classes, *symbol));
+        return;
+    }
     auto renderer = std::make_shared<gis::SimpleRenderer>();
     renderer->Symbol = std::move(symbol);
     renderer->Label = layer.Name();
     layer.Renderer(std::move(renderer));
 }
 
-void ApplyRamp(gis::RasterLayer& layer, const RasterRamp& ramp) {
+// Draws the raster in its own colours when its bands are red, green and blue (or the entry asks for it), unless
+// it is a time raster (whose bands are steps) or the entry refuses; otherwise through the entry's colour ramp.
+void ApplyRamp(gis::RasterLayer& layer, const LayerEntry& layer_entry) {
+    const RasterRamp ramp = layer_entry.Ramp.value_or(RasterRamp{});
+    const bool rgb_wanted = ramp.Rgb.value_or(
+        !ramp.Bands.empty() || (!layer_entry.Time && !ramp.Ramp && ramp.Colors.empty() && !ramp.From && !ramp.To));
+    if (rgb_wanted) {
+        std::shared_ptr<gis::RasterRGBRenderer> rgb = gis::ColorBandsRenderer(layer.Raster());
+        if (!ramp.Bands.empty() || (!rgb && ramp.Rgb == true)) {
+            const auto band = [&](size_t at, int32_t fallback) {
+                return at < ramp.Bands.size() ? ramp.Bands[at] : fallback;
+            };
+            rgb = std::make_shared<gis::RasterRGBRenderer>();
+            rgb->RedBand = band(0, 1);
+            rgb->GreenBand = band(1, 2);
+            rgb->BlueBand = band(2, 3);
+            rgb->AlphaBand = band(3, 0);
+            for (const int32_t number : {rgb->RedBand, rgb->GreenBand, rgb->BlueBand, rgb->AlphaBand}) {
+                if (number > layer.BandCount()) {
+                    platform::RaiseError(platform::error::kSubscriptOutOfRange,
+                                         "has no band " + std::to_string(number) + " for its RGB drawing (it has " +
+                                             std::to_string(layer.BandCount()) + ")");
+                }
+            }
+        }
+        if (rgb) {
+            layer.Renderer(rgb);
+            return;
+        }
+    }
+    if (!layer_entry.Ramp) {
+        return;
+    }
     auto renderer = std::dynamic_pointer_cast<gis::RasterStretchColorRampRenderer>(layer.Renderer());
     if (!renderer) {
         renderer = std::make_shared<gis::RasterStretchColorRampRenderer>();
     }
     renderer->FromColor = ramp.From.value_or(renderer->FromColor);
     renderer->ToColor = ramp.To.value_or(renderer->ToColor);
+    if (ramp.Ramp) {
+        renderer->Stops = gis::EvenStops(gis::ColorRampNamed(*ramp.Ramp).Colors);
+    } else if (!ramp.Colors.empty()) {
+        renderer->Stops = gis::EvenStops(ramp.Colors);
+    }
     renderer->Update();
     layer.Renderer(renderer);
 }
@@ -132,6 +180,71 @@ std::shared_ptr<gis::ITable> TimeTable(const gis::FeatureLayer& layer, const Tim
     return workspace ? workspace->OpenTable(time.Join->Table) : nullptr;
 }
 
+// Sets a feature layer's labels once the fields they name are found: in the feature class or, for a layer whose
+// time field is joined, in the joined table. Raises 5 with the fields there are.
+void ApplyLabels(gis::FeatureLayer& layer, const LayerEntry& layer_entry) {
+    const gis::LabelSettings& labels = *layer_entry.Labels;
+    std::vector<std::shared_ptr<gis::ITable>> tables{layer.FeatureClass()};
+    if (layer_entry.Time && layer_entry.Time->Join) {
+        tables.push_back(TimeTable(layer, *layer_entry.Time));
+    }
+    const std::pair<const std::string*, const char*> uses[] = {{&labels.Field, "to label by"},
+                                                               {&labels.PriorityField, "to rank labels by"}};
+    for (const auto& [field, use] : uses) {
+        const bool found = field->empty() || std::any_of(tables.begin(), tables.end(), [&](const auto& table) {
+                               return table && table->FindField(*field) >= 0;
+                           });
+        if (found) {
+            continue;
+        }
+        std::string names;
+        std::set<std::string> listed;
+        for (const auto& table : tables) {
+            if (!table) {
+                continue;
+            }
+            for (const gis::Field& candidate : table->Fields()) {
+                // A joined table's own key (a GeoPackage's fid) is listed once.
+                if (candidate.Type != gis::FieldType::Geometry && !listed.contains(platform::UCase(candidate.Name))) {
+                    listed.insert(platform::UCase(candidate.Name));
+                    names += (names.empty() ? "" : ", ") + candidate.Name;
+                }
+            }
+        }
+        platform::RaiseError(platform::error::kInvalidProcedureCall,
+                             "has no field " + Quote(*field) + " " + use + " (fields: " + names + ")");
+    }
+    layer.Labels(labels);
+}
+
+// The names of a table's attribute fields (not its object id or shape), for messages.
+std::vector<std::string> AttributeFieldNames(const gis::ITable& table) {
+    std::vector<std::string> names;
+    for (const gis::Field& field : table.Fields()) {
+        if (field.Type != gis::FieldType::OID && field.Type != gis::FieldType::Geometry) {
+            names.push_back(field.Name);
+        }
+    }
+    return names;
+}
+
+std::vector<std::string> CustomLayerFieldNames(ITimeLayer& layer) {
+    std::vector<std::string> names;
+    for (int32_t i = 1; i <= layer.FieldsCount(); ++i) {
+        std::string field;
+        int16_t type = 0;
+        layer.Fields(i, field, type);
+        names.push_back(field);
+    }
+    return names;
+}
+
+// "there is no field 'time_stamp' in 'fixes' (fields: id, ts, speed); did you mean 'ts'?"
+std::string NoFieldMessage(std::string_view field, const std::string& where, const std::vector<std::string>& fields) {
+    return "there is no field " + Quote(field) + " in " + where + " (fields: " + platform::NameList(fields) + ")" +
+           platform::DidYouMean(field, fields);
+}
+
 bool CustomLayerHasField(ITimeLayer& layer, std::string_view name) {
     for (int32_t i = 1; i <= layer.FieldsCount(); ++i) {
         std::string field;
@@ -142,6 +255,44 @@ bool CustomLayerHasField(ITimeLayer& layer, std::string_view name) {
         }
     }
     return false;
+}
+
+// Why a feature layer's data set did not open: when its workspace opens and has no data set of that name, the
+// data sets it has and the closest name; otherwise the error as it came.
+std::string WhyNoDataset(const LayerSource& source, const std::string& error) {
+    std::vector<std::string> names;
+    try {
+        names = gis::OpenWorkspace(source.Workspace.string(), source.OpenOptions)->DatasetNames(gis::DatasetType::Any);
+    } catch (const platform::AutomationError&) {
+        return error;
+    }
+    for (const std::string& name : names) {
+        if (platform::UCase(name) == platform::UCase(source.Dataset)) {
+            return error;
+        }
+    }
+    return "there is no data set " + Quote(source.Dataset) +
+           " in the workspace (data sets: " + (names.empty() ? std::string("none") : platform::NameList(names)) + ")" +
+           platform::DidYouMean(source.Dataset, names);
+}
+
+// When the joined table is not in the layer's GeoPackage: the tables it has and the closest name; else empty.
+std::string WhyNoJoinTable(const gis::FeatureLayer& layer, const JoinSettings& join) {
+    const auto& feature_class = layer.FeatureClass();
+    const auto workspace =
+        feature_class ? std::dynamic_pointer_cast<gis::IFeatureWorkspace>(feature_class->Workspace()) : nullptr;
+    if (!workspace) {
+        return {};
+    }
+    const std::vector<std::string> names = workspace->DatasetNames(gis::DatasetType::Any);
+    for (const std::string& name : names) {
+        if (platform::UCase(name) == platform::UCase(join.Table)) {
+            return {};
+        }
+    }
+    return "there is no table " + Quote(join.Table) +
+           " to join in its GeoPackage (tables: " + platform::NameList(names) + ")" +
+           platform::DidYouMean(join.Table, names);
 }
 
 // Why a feature layer's add operation found no time steps, as far as its data tells.
@@ -158,7 +309,7 @@ std::string WhyNoFeatureSteps(const gis::FeatureLayer& layer, const TimeSettings
     }
     const int32_t field = table->FindField(time.Field);
     if (field < 0) {
-        return "there is no field " + Quote(time.Field) + " in " + Quote(table->Name());
+        return NoFieldMessage(time.Field, Quote(table->Name()), AttributeFieldNames(*table));
     }
     switch (table->Fields()[static_cast<size_t>(field)].Type) {
     case gis::FieldType::Integer:
@@ -299,23 +450,13 @@ std::shared_ptr<gis::ILayer> ProjectSession::OpenLayer(const LayerEntry& layer_e
     std::shared_ptr<gis::ILayer> layer;
     try {
         switch (layer_entry.Kind) {
-        case LayerKind::Feature: {
-            auto feature = gis::OpenFeatureLayer(layer_entry.Source.Workspace.string(), layer_entry.Source.Dataset,
-                                                 layer_entry.Name, layer_entry.Source.OpenOptions);
-            if (layer_entry.Symbology) {
-                ApplySymbology(*feature, *layer_entry.Symbology);
-            }
-            layer = feature;
+        case LayerKind::Feature:
+            layer = gis::OpenFeatureLayer(layer_entry.Source.Workspace.string(), layer_entry.Source.Dataset,
+                                          layer_entry.Name, layer_entry.Source.OpenOptions);
             break;
-        }
-        case LayerKind::Raster: {
-            auto raster = gis::OpenRasterLayer(layer_entry.Source.Path.string(), layer_entry.Name);
-            if (layer_entry.Ramp) {
-                ApplyRamp(*raster, *layer_entry.Ramp);
-            }
-            layer = raster;
+        case LayerKind::Raster:
+            layer = gis::OpenRasterLayer(layer_entry.Source.Path.string(), layer_entry.Name);
             break;
-        }
         case LayerKind::MovingPoints:
             layer = plugins::MovingPointsLayer::Open(layer_entry.Source.Path.string(), layer_entry.Name);
             break;
@@ -330,10 +471,26 @@ std::shared_ptr<gis::ILayer> ProjectSession::OpenLayer(const LayerEntry& layer_e
             break;
         }
     } catch (const platform::AutomationError& e) {
-        const std::string what = layer_entry.Kind == LayerKind::Feature
-                                     ? "cannot open the dataset " + Quote(layer_entry.Source.Dataset) + ": "
-                                     : "cannot be opened: ";
-        RaiseForLayer(e.Number(), layer_entry, what + e.Description());
+        if (layer_entry.Kind == LayerKind::Feature) {
+            RaiseForLayer(e.Number(), layer_entry,
+                          "cannot open the dataset " + Quote(layer_entry.Source.Dataset) + ": " +
+                              WhyNoDataset(layer_entry.Source, e.Description()));
+        }
+        RaiseForLayer(e.Number(), layer_entry, "cannot be opened: " + e.Description());
+    }
+    // Symbology is applied once the data is open, so that its errors (a field to colour by that the layer lacks)
+    // are not reported as the data's.
+    try {
+        if (auto feature = std::dynamic_pointer_cast<gis::FeatureLayer>(layer); feature && layer_entry.Symbology) {
+            ApplySymbology(*feature, *layer_entry.Symbology);
+        } else if (auto raster = std::dynamic_pointer_cast<gis::RasterLayer>(layer)) {
+            ApplyRamp(*raster, layer_entry);
+        }
+        if (auto feature = std::dynamic_pointer_cast<gis::FeatureLayer>(layer); feature && layer_entry.Labels) {
+            ApplyLabels(*feature, layer_entry);
+        }
+    } catch (const platform::AutomationError& e) {
+        RaiseForLayer(e.Number(), layer_entry, e.Description());
     }
     layer->Visible(layer_entry.Visible);
     layers_.push_back(SessionLayer{&layer_entry, layer, nullptr});
@@ -388,7 +545,7 @@ void ProjectSession::RegisterTimeLayer(SessionLayer& entry) {
         }
         case LayerKind::MovingPoints:
             if (!CustomLayerHasField(*custom, time.Field)) {
-                why = "there is no field " + Quote(time.Field) + " in the file";
+                why = NoFieldMessage(time.Field, "the file", CustomLayerFieldNames(*custom));
                 break;
             }
             // The record takes the layer's own setting when it is added.
@@ -404,7 +561,9 @@ void ProjectSession::RegisterTimeLayer(SessionLayer& entry) {
             break;
         }
     } catch (const platform::AutomationError& e) {
-        RaiseForLayer(e.Number(), layer_entry, "cannot be a time layer: " + e.Description());
+        const std::string no_table = feature && time.Join ? WhyNoJoinTable(*feature, *time.Join) : std::string();
+        RaiseForLayer(e.Number(), layer_entry,
+                      "cannot be a time layer: " + (no_table.empty() ? e.Description() : no_table));
     }
     if (!added) {
         RaiseForLayer(platform::error::kInvalidProcedureCall, layer_entry, "cannot be a time layer: " + why);
@@ -430,8 +589,14 @@ void ProjectSession::RegisterTimeLayer(SessionLayer& entry) {
                                       : feature->FeatureClass()->FindField(field) >= 0 ||
                                             (time.Join && TimeTable(*feature, time)->FindField(field) >= 0);
             if (!found) {
+                std::vector<std::string> fields =
+                    custom ? CustomLayerFieldNames(*custom) : AttributeFieldNames(*feature->FeatureClass());
+                if (!custom && time.Join) {
+                    const std::vector<std::string> joined = AttributeFieldNames(*TimeTable(*feature, time));
+                    fields.insert(fields.end(), joined.begin(), joined.end());
+                }
                 RaiseForLayer(platform::error::kInvalidProcedureCall, layer_entry,
-                              "cannot draw vectors: there is no field " + Quote(field));
+                              "cannot draw vectors: " + NoFieldMessage(field, "the layer", fields));
             }
         }
         const bool made =

@@ -58,6 +58,7 @@ public:
 
     const project::Project& Project() const noexcept { return project_; }
     const ExportSettings& Export() const noexcept { return project_.Export; }
+    const gis::LayoutSettings& Layout() const noexcept { return project_.Layout; }
     /// The focus map the project's layers are in.
     const std::shared_ptr<gis::Map>& Map() const noexcept { return map_; }
     /// The registry the session drives (the process's g_pChronovaData). Raises 91 when the host has none.

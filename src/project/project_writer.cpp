@@ -44,6 +44,9 @@ public:
             root["time"] = std::move(time);
         }
         root["export"] = WriteExport(project.Export);
+        if (!(project.Layout == gis::LayoutSettings{})) {
+            root["layout"] = WriteLayout(project.Layout);
+        }
         return root;
     }
 
@@ -133,10 +136,48 @@ private:
             if (layer.Ramp->To) {
                 ramp["to"] = ColourText(*layer.Ramp->To);
             }
+            WriteRampChoice(ramp, layer.Ramp->Ramp, layer.Ramp->Colors);
+            if (layer.Ramp->Rgb) {
+                ramp["rgb"] = *layer.Ramp->Rgb;
+            }
+            if (!layer.Ramp->Bands.empty()) {
+                ramp["bands"] = layer.Ramp->Bands;
+            }
             json["symbology"] = std::move(ramp);
         }
         if (layer.Time) {
             json["time"] = WriteTime(*layer.Time, layer.Kind);
+        }
+        if (layer.Kind == LayerKind::Feature && layer.Labels) {
+            json["labels"] = WriteLabels(*layer.Labels);
+        }
+        return json;
+    }
+
+    // Only what differs from the defaults, so a written file stays as short as the one the user wrote.
+    static Json WriteLabels(const gis::LabelSettings& labels) {
+        const gis::LabelSettings defaults;
+        Json json;
+        json["field"] = labels.Field;
+        if (labels.Size != defaults.Size) {
+            json["size"] = labels.Size;
+        }
+        if (labels.TextColor != defaults.TextColor) {
+            json["color"] = ColourText(labels.TextColor);
+        }
+        if (!labels.Halo) {
+            json["halo"] = false;
+        } else if (labels.HaloColor != defaults.HaloColor) {
+            json["halo"] = ColourText(labels.HaloColor);
+        }
+        if (labels.HaloWidth != defaults.HaloWidth) {
+            json["halo_width"] = labels.HaloWidth;
+        }
+        if (!labels.PriorityField.empty()) {
+            json["priority"] = labels.PriorityField;
+        }
+        if (labels.MaxLabels != defaults.MaxLabels) {
+            json["max"] = labels.MaxLabels;
         }
         return json;
     }
@@ -184,7 +225,46 @@ private:
         if (symbology.Marker) {
             json["marker"] = MarkerName(*symbology.Marker);
         }
+        if (symbology.Classes) {
+            WriteFieldClasses(json, *symbology.Classes);
+        }
         return json;
+    }
+
+    static void WriteRampChoice(Json& json, const std::optional<std::string>& ramp,
+                                const std::vector<gis::Color>& colors) {
+        if (ramp) {
+            json["ramp"] = *ramp;
+        }
+        if (!colors.empty()) {
+            Json list = Json::array();
+            for (const gis::Color& color : colors) {
+                list.push_back(ColourText(color));
+            }
+            json["colors"] = std::move(list);
+        }
+    }
+
+    static void WriteFieldClasses(Json& json, const FieldClasses& classes) {
+        json["by"] = classes.Field;
+        if (classes.Classify == ClassifyMethod::Breaks) {
+            json["breaks"] = classes.Breaks;
+        } else if (classes.Classify) {
+            json["classify"] = classes.Classify == ClassifyMethod::Unique          ? "unique"
+                               : classes.Classify == ClassifyMethod::EqualInterval ? "equal_interval"
+                                                                                   : "quantile";
+        }
+        if (classes.Classes) {
+            json["classes"] = *classes.Classes;
+        }
+        WriteRampChoice(json, classes.Ramp, classes.Colors);
+        if (!classes.Values.empty()) {
+            Json values = Json::object();
+            for (const auto& [value, color] : classes.Values) {
+                values[value] = ColourText(color);
+            }
+            json["values"] = std::move(values);
+        }
     }
 
     // Only the keys the kind takes: a field for feature and moving-points layers, a join for feature layers, the
@@ -307,6 +387,42 @@ private:
         }
         if (time.RangeLayer) {
             json["range_layer"] = *time.RangeLayer;
+        }
+        return json;
+    }
+
+    // The bare map as false; otherwise only what differs from the default furniture.
+    static Json WriteLayout(const gis::LayoutSettings& layout) {
+        if (layout == gis::LayoutSettings::None()) {
+            return false;
+        }
+        const auto piece = [](const gis::PieceSettings& settings) -> Json {
+            if (!settings.Shown || settings.Where == gis::Placement::Automatic) {
+                return settings.Shown;
+            }
+            return Json{{"position", std::string(gis::PlacementName(settings.Where))}};
+        };
+        Json json = Json::object();
+        if (layout.TitleText && layout.Title.Shown) {
+            json["title"] = *layout.TitleText;
+            if (layout.Title.Where != gis::Placement::Automatic) {
+                json["title"] = piece(layout.Title);
+                json["title"]["text"] = *layout.TitleText;
+            }
+        } else if (!(layout.Title == gis::PieceSettings{})) {
+            json["title"] = piece(layout.Title);
+        }
+        const std::pair<const char*, const gis::PieceSettings*> pieces[] = {{"legend", &layout.Legend},
+                                                                            {"scale_bar", &layout.ScaleBar},
+                                                                            {"color_bar", &layout.ColorBar},
+                                                                            {"time_label", &layout.TimeLabel}};
+        for (const auto& [key, settings] : pieces) {
+            if (!(*settings == gis::PieceSettings{})) {
+                json[key] = piece(*settings);
+            }
+        }
+        if (layout.Margin != gis::LayoutSettings::kDefaultMargin) {
+            json["margin"] = layout.Margin;
         }
         return json;
     }

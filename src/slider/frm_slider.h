@@ -162,6 +162,12 @@ public:
     /// Moves the slider to a position and applies its time, also when the slider is there already: a new range
     /// may have moved the time of the position it stands on.
     void GoToPosition(int32_t position);
+    /// The time (a minute count) of a position on the axis as it stands, without moving the slider: on the step
+    /// list the listed step, on an interval start + position intervals, which may lie past the finish.
+    int32_t TimeOfPosition(int32_t position) const;
+    /// The axis' start and finish as minute counts, as set (the labels may show them rounded by their format).
+    int32_t StartMinutes() const noexcept { return lStart; }
+    int32_t FinishMinutes() const noexcept { return lFinish; }
     /// One position forward (direction > 0) or back (< 0), wrapping at the ends and stopping playback as the step
     /// tools do; 0 does nothing.
     void Step(int32_t direction);

@@ -3,6 +3,7 @@
 #include "datetime/mod_date_time.h"
 #include "records/process_state.h"
 #include "slider/frm_slider.h"
+#include "slider/time_axis.h"
 
 namespace chronova {
 
@@ -31,6 +32,10 @@ void frmSlider::GoToPosition(int32_t position) {
     } else {
         Slider1.Value(position);
     }
+}
+
+int32_t frmSlider::TimeOfPosition(int32_t position) const {
+    return Axis().TimeAt(position);
 }
 
 void frmSlider::Step(int32_t direction) {

@@ -1,12 +1,16 @@
 #include "timeapply/raster_side_files.h"
 
+#include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <pugixml.hpp>
+#include <system_error>
 
 #include "platform/atomic_file.h"
 #include "platform/automation_error.h"
 #include "platform/conversions.h"
+#include "platform/user_folders.h"
 
 namespace chronova {
 
@@ -29,7 +33,41 @@ int32_t LineToLong(const std::string& line) {
     return static_cast<int32_t>(value);
 }
 
+std::atomic<SideFileFolder> side_file_folder{SideFileFolder::BesideData};
+
+// FNV-1a: a hash that stays the same from one build and run to the next, so the cache finds its files again.
+uint64_t StableHash(std::string_view text) {
+    uint64_t hash = 14695981039346656037ull;
+    for (const char c : text) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+    return hash;
+}
+
 } // namespace
+
+SideFileFolder SideFilesGoTo() noexcept {
+    return side_file_folder.load();
+}
+
+void SideFilesGoTo(SideFileFolder folder) noexcept {
+    side_file_folder.store(folder);
+}
+
+std::filesystem::path CachedSideFile(const std::string& path) {
+    const std::filesystem::path cache =
+        platform::UserFile("CHRONOVA_SIDE_FILE_CACHE", "XDG_CACHE_HOME", ".cache", "side-files");
+    if (cache.empty()) {
+        return {};
+    }
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    absolute = error ? std::filesystem::path(path) : absolute.lexically_normal();
+    char folder[17];
+    std::snprintf(folder, sizeof folder, "%016llx",
+                  static_cast<unsigned long long>(StableHash(absolute.parent_path().string())));
+    return cache / folder / absolute.filename();
+}
 
 std::optional<std::vector<std::string>> ReadRasterStepList(const std::string& path) {
     const platform::FileContents contents = platform::ReadWholeFile(path);
@@ -54,14 +92,29 @@ std::optional<std::vector<std::string>> ParseRasterStepList(std::string_view xml
 void WriteRasterSettings(const std::string& path, const RasterSettings& settings) {
     const std::string text = PrintedNumber(settings.StartTime) + "\r\n" + PrintedNumber(settings.Interval) + "\r\n" +
                              settings.IntervalUnits + "\r\n";
-    const platform::FileResult result = platform::WriteFileAtomically(path, text);
+    std::string target = path;
+    if (SideFilesGoTo() == SideFileFolder::UserCache) {
+        const std::filesystem::path cached = CachedSideFile(path);
+        if (cached.empty()) {
+            return; // no cache folder: the settings live in the record only
+        }
+        std::error_code error;
+        std::filesystem::create_directories(cached.parent_path(), error);
+        target = cached.string();
+    }
+    const platform::FileResult result = platform::WriteFileAtomically(target, text);
     if (!result.Ok()) {
         platform::RaiseError(platform::error::kPathFileAccess, result.error);
     }
 }
 
 std::optional<RasterSettings> ReadRasterSettings(const std::string& path) {
-    const platform::FileContents contents = platform::ReadWholeFile(path, 4096);
+    platform::FileContents contents = platform::ReadWholeFile(path, 4096);
+    if (contents.missing) {
+        if (const std::filesystem::path cached = CachedSideFile(path); !cached.empty()) {
+            contents = platform::ReadWholeFile(cached.string(), 4096);
+        }
+    }
     if (contents.missing || !contents.error.empty()) {
         return std::nullopt;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,12 +23,37 @@ std::optional<std::vector<std::string>> ReadRasterStepList(const std::string& pa
 /// The step texts of XML step list text; nothing when it is not well-formed XML.
 std::optional<std::vector<std::string>> ParseRasterStepList(std::string_view xml);
 
+/// Where raster settings files are written. Registering a raster writes its settings beside it, as the desktop
+/// always did; commands that only read (chronova info, steps) write them to the user's cache folder instead,
+/// so that looking at data never changes its folder.
+enum class SideFileFolder { BesideData, UserCache };
+/// The process-wide choice; BesideData unless set.
+SideFileFolder SideFilesGoTo() noexcept;
+void SideFilesGoTo(SideFileFolder folder) noexcept;
+
+/// Sends side files to the user's cache for its lifetime, then restores the choice before it.
+class SideFilesInCache {
+public:
+    SideFilesInCache() noexcept : previous_(SideFilesGoTo()) { SideFilesGoTo(SideFileFolder::UserCache); }
+    ~SideFilesInCache() { SideFilesGoTo(previous_); }
+    SideFilesInCache(const SideFilesInCache&) = delete;
+    SideFilesInCache& operator=(const SideFilesInCache&) = delete;
+
+private:
+    SideFileFolder previous_;
+};
+
+/// The cache's copy of a side file: <XDG cache>/chronova/side-files/<a hash of the file's folder>/<file name>
+/// ($CHRONOVA_SIDE_FILE_CACHE instead of <XDG cache>/chronova/side-files when set). Empty without a home folder.
+std::filesystem::path CachedSideFile(const std::string& path);
+
 /// Creates or replaces the raster settings file in one step: three lines ending in CR LF, the numbers in
 /// the classic numeric print form (" 5 ").
+/// With side files going to the cache, the file is written as CachedSideFile(path) instead.
 void WriteRasterSettings(const std::string& path, const RasterSettings& settings);
 
 /// Reads a raster settings file; each number line is read tolerantly (blanks, trailing text). Nothing when
-/// the file cannot be read or has fewer than three lines.
+/// the file cannot be read or has fewer than three lines. A file missing at path is read from the cache.
 std::optional<RasterSettings> ReadRasterSettings(const std::string& path);
 /// The settings in raster settings text; nothing with fewer than three lines.
 std::optional<RasterSettings> ParseRasterSettings(std::string_view text);

@@ -88,6 +88,13 @@ protected:
 
     std::string Data(const std::string& name) const { return (folder_ / name).string(); }
 
+    // Switches the written project's frame furniture and margin off, so that map coordinates fall on known pixels.
+    void DrawBareFrames(const std::string& project = "p.chronova.json") const {
+        nlohmann::json json = nlohmann::json::parse(testing::ReadContents(folder_ / project));
+        json["layout"] = false;
+        std::ofstream(folder_ / project) << json.dump(2);
+    }
+
     // Runs init on the inputs into a fresh project file and returns what it printed.
     Result Init(const std::vector<std::string>& inputs, const std::string& project = "p.chronova.json") {
         std::vector<std::string> args{"init"};
@@ -148,6 +155,7 @@ TEST_F(InitCommandTest, ProposesEachLayerAndWritesAProjectThatShowsEachStep) {
     }
 
     // The extent of all layers, x 0..20 and y -12..5, fills 400x340 pixels at 20 pixels a unit.
+    DrawBareFrames();
     const Result render =
         RunWith({"render", Data("p.chronova.json"), "--out", Data("frames"), "--size", "400x340", "--quiet"});
     ASSERT_EQ(render.status, kExitSuccess) << render.err;
@@ -335,6 +343,7 @@ TEST_F(VectorSourcesTest, FolderOfGeoJsonCsvAndGpxBecomesAProjectThatStepsThroug
 
     // The fixes' extent, x 5..15 and y -8..0, fills 400x320 pixels at 40 pixels a unit: each hour's fixes are a
     // column, 06:00 at the left edge and 08:00 at the right, each file's a row.
+    DrawBareFrames();
     const Result render = RunWith({"render", Data("p.chronova.json"), "--out", Data("frames"), "--size", "400x320",
                                    "--quiet", "--interval", "60"});
     ASSERT_EQ(render.status, kExitSuccess) << render.err;

@@ -69,7 +69,7 @@ TEST_F(ProjectFileTest, BadFilesNameThePlaceAndWhatIsWrong) {
          "expected a version number, found the text '1'"},
         {R"({"chronova_project": 1})", "/layers", "required key is missing"},
         {Doc("", R"("maps": {})"), "/maps",
-         "unknown key (expected chronova_project, map, layers, display, time or export)"},
+         "unknown key (expected chronova_project, map, layers, display, time, export or layout)"},
         {R"({"chronova_project": 1, "layers": {}})", "/layers", "expected an array, found an object"},
         // map
         {Doc("", R"("map": {"background": "#12345"})"), "/map/background",
@@ -113,7 +113,7 @@ TEST_F(ProjectFileTest, BadFilesNameThePlaceAndWhatIsWrong) {
         {Doc(R"({"name": "g", "kind": "group", "layers": [{"name": "x", "kind": "raster", "source": {}}]})"),
          "/layers/0/layers/0/source/path", "required key is missing"},
         {Doc(Feature(R"("colour": "#000000")")), "/layers/0/colour",
-         "unknown key (expected name, kind, source, visible, symbology or time)"},
+         "unknown key (expected name, kind, source, visible, symbology, time or labels)"},
         {Doc(Feature(R"("visible": "yes")")), "/layers/0/visible", "expected true or false, found the text 'yes'"},
         {Doc(Feature() + "," + Feature()), "/layers/1/name", "the name 'a' is already used by /layers/0"},
         {Doc(Feature() + R"(, {"name": "g", "kind": "group", "layers": [)" + Feature() + "]}"),

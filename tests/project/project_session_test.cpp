@@ -319,7 +319,8 @@ TEST_F(ProjectSessionTest, DataThatCannotServeIsAnErrorNamingTheLayerAndFile) {
                R"(", "dataset": ")" + dataset + R"("}, "time": )" + time + "}";
     };
     EXPECT_EQ(OpenError(feature("Ships", "ships", "ships", R"({"field": "WHEN"})")),
-              "layer 'Ships' cannot be a time layer: there is no field 'WHEN' in 'ships' (" + ships + ")");
+              "layer 'Ships' cannot be a time layer: there is no field 'WHEN' in 'ships' (fields: DTG) (" + ships +
+                  ")");
     EXPECT_EQ(OpenError(feature("Storm", "storms.gpkg", "storm_track", R"({"field": "LEVEL"})")),
               "layer 'Storm' cannot be a time layer: the field 'LEVEL' cannot hold times (it must be a date, text, "
               "32-bit integer or double field) (" +
@@ -327,9 +328,11 @@ TEST_F(ProjectSessionTest, DataThatCannotServeIsAnErrorNamingTheLayerAndFile) {
     EXPECT_EQ(OpenError(feature("Tracks", "ships", "tracks",
                                 R"({"field": "DTG", "vectors": {"speed": "DTG", "direction": "DTG"}})")),
               "layer 'Tracks' cannot draw vectors: it is not a point layer (" + ships + ")");
-    EXPECT_EQ(OpenError(feature("Storm", "storms.gpkg", "storm_track",
-                                R"({"field": "WHEN", "vectors": {"speed": "GUST", "direction": "DIR"}})")),
-              "layer 'Storm' cannot draw vectors: there is no field 'GUST' (" + storms + ")");
+    EXPECT_EQ(
+        OpenError(feature("Storm", "storms.gpkg", "storm_track",
+                          R"({"field": "WHEN", "vectors": {"speed": "GUST", "direction": "DIR"}})")),
+        "layer 'Storm' cannot draw vectors: there is no field 'GUST' in the layer (fields: WHEN, SPEED, DIR, LEVEL) (" +
+            storms + ")");
     EXPECT_THAT(OpenError(feature("Stations", "storms.gpkg", "STATIONS",
                                   R"({"field": "TIME", "join": {"key": "ID", "table": "NOPE", "table_key": "ID"}})")),
                 StartsWith("layer 'Stations' cannot be a time layer: "));
@@ -337,9 +340,12 @@ TEST_F(ProjectSessionTest, DataThatCannotServeIsAnErrorNamingTheLayerAndFile) {
                 AllOf(StartsWith("layer 'Lost' cannot open the dataset 'd': "), HasSubstr(Path("nowhere.gpkg"))));
     EXPECT_THAT(OpenError(feature("Lost", "storms.gpkg", "nothing", R"({"field": "T"})")),
                 StartsWith("layer 'Lost' cannot open the dataset 'nothing': "));
-    EXPECT_EQ(OpenError(R"({"name": "Buoys", "kind": "moving_points", "source": {"path": "buoys.csv"},
+    EXPECT_EQ(
+        OpenError(R"({"name": "Buoys", "kind": "moving_points", "source": {"path": "buoys.csv"},
                             "time": {"field": "WHEN"}})"),
-              "layer 'Buoys' cannot be a time layer: there is no field 'WHEN' in the file (" + Path("buoys.csv") + ")");
+        "layer 'Buoys' cannot be a time layer: there is no field 'WHEN' in the file (fields: ID, TIME, X, Y, SPEED, "
+        "DIRECTION) (" +
+            Path("buoys.csv") + ")");
     EXPECT_THAT(OpenError(R"({"name": "Ships", "kind": "moving_points", "source": {"path": "ships/ships.dbf"}})"),
                 StartsWith("layer 'Ships' cannot be opened: "));
     EXPECT_EQ(OpenError(R"({"name": "Rain", "kind": "raster", "source": {"path": "rain.tif"}, "time": {}})"),

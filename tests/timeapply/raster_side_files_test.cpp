@@ -73,5 +73,26 @@ TEST(RasterSettingsTest, AFailedWriteRaisesAndLeavesNoFile) {
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
+TEST(RasterSettingsTest, InTheCacheModeWritesGoToTheCacheAndReadsPreferTheDataFolder) {
+    ScratchFolder folder;
+    const testing::ScopedEnvironment cache("CHRONOVA_SIDE_FILE_CACHE", (folder.Path() / "cache").string());
+    const std::string beside = (folder.Path() / "rain.ini").string();
+    {
+        const SideFilesInCache to_cache;
+        WriteRasterSettings(beside, RasterSettings{100, 60, "n"});
+    }
+    EXPECT_EQ(SideFilesGoTo(), SideFileFolder::BesideData);
+    EXPECT_FALSE(std::filesystem::exists(beside));
+    EXPECT_EQ(ReadContents(CachedSideFile(beside)), " 100 \r\n 60 \r\nn\r\n");
+    ASSERT_TRUE(ReadRasterSettings(beside));
+    EXPECT_EQ(ReadRasterSettings(beside)->StartTime, 100);
+    // The same name in another folder is another file.
+    EXPECT_NE(CachedSideFile((folder.Path() / "other" / "rain.ini").string()), CachedSideFile(beside));
+
+    WriteRasterSettings(beside, RasterSettings{200, 1, "h"});
+    EXPECT_EQ(ReadRasterSettings(beside)->StartTime, 200);
+    EXPECT_EQ(ReadRasterSettings(CachedSideFile(beside).string())->StartTime, 100);
+}
+
 } // namespace
 } // namespace chronova

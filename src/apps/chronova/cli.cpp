@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <exception>
 #include <ostream>
+#include <string>
 
 #include "apps/chronova/commands.h"
 #include "platform/automation_error.h"
@@ -26,6 +27,11 @@ void AddRenderOptions(CLI::App& command, RenderOptions& options) {
     command.add_flag("--quiet", options.quiet, "no progress bar");
     command.add_flag("--timeline", options.timeline,
                      "a strip under each map with the slider: start, finish, position, day/night band, time span");
+    command
+        .add_option("--max-frames", options.max_frames,
+                    "refuse a run of more frames than this, before writing any (default " +
+                        std::to_string(kDefaultMaxFrames) + ")")
+        ->check(CLI::PositiveNumber);
 }
 
 // Runs a command, turning its failures into the documented exit statuses: a bad project file or bad input is
@@ -59,25 +65,31 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
     ProjectOptions info_options;
     auto* info = app.add_subcommand("info", "the layers, their time settings and the slider's axis");
-    info->add_option("PROJECT", info_options.project, "the project file")->required();
+    info->add_option("PROJECT", info_options.project, "the project file, or a data file or folder to describe")
+        ->required();
     info->add_flag("--json", info_options.json, "machine-readable output");
 
     ProjectOptions steps_options;
     std::string steps_layer;
     auto* steps = app.add_subcommand("steps", "the time steps of one layer, in order");
-    steps->add_option("PROJECT", steps_options.project, "the project file")->required();
+    steps->add_option("PROJECT", steps_options.project, "the project file, or a data file or folder to describe")
+        ->required();
     steps->add_option("--layer", steps_layer, "the layer's name")->required();
     steps->add_flag("--json", steps_options.json, "machine-readable output");
 
     RenderOptions render_options;
     auto* render = app.add_subcommand("render", "one PNG frame per slider position");
     AddRenderOptions(*render, render_options);
-    render->add_option("--out", render_options.out, "folder for the frames")->required();
+    render->add_option("--out", render_options.out, "folder for the frames (default: the project's export.out)");
+    render->add_option("--at", render_options.at, "one frame at this time (on the step list: the step at or before it)")
+        ->excludes(render->get_option("--from"))
+        ->excludes(render->get_option("--to"));
 
     RenderOptions animate_options;
     auto* animate = app.add_subcommand("animate", "an animated GIF (or MP4 through ffmpeg) of every position");
     AddRenderOptions(*animate, animate_options);
-    animate->add_option("--out", animate_options.out, "the animation file, .gif or .mp4")->required();
+    animate->add_option("--out", animate_options.out,
+                        "the animation file, .gif or .mp4 (default: each of the project's export.gif and export.mp4)");
     animate->add_option("--fps", animate_options.fps, "frames per second (default: the project's, else 4)")
         ->check(CLI::Range(1, 100));
 

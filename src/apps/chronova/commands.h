@@ -21,12 +21,19 @@ struct ProjectOptions {
     bool json = false;
 };
 
+/// The most frames render and animate write unless told otherwise: a mistyped interval or range can otherwise
+/// fill a disk.
+constexpr int32_t kDefaultMaxFrames = 10000;
+
 /// The time axis and frame options of render and animate; unset values come from the project.
 struct RenderOptions {
     std::string project;
+    /// The frames' folder (render) or the animation file (animate); empty takes the project's export settings.
     std::string out;
     std::optional<std::string> from;
     std::optional<std::string> to;
+    /// render only: the one time to draw, instead of a range.
+    std::optional<std::string> at;
     /// "15min", "2h", "1d", "1mon", "1y" or a bare number of minutes.
     std::optional<std::string> interval;
     bool unique = false;
@@ -35,6 +42,8 @@ struct RenderOptions {
     bool quiet = false;
     /// A strip under each map with the slider: its start and finish, the position, the day/night band, the span.
     bool timeline = false;
+    /// A run of more frames is refused before anything is written.
+    int32_t max_frames = kDefaultMaxFrames;
 };
 
 /// chronova init: the data to look at and the project file to write.

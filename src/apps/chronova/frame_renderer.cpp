@@ -5,17 +5,40 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "apps/chronova/export/frame_overlay.h"
 #include "gis/map/map.h"
 #include "platform/automation_error.h"
+#include "records/layer_data.h"
+#include "records/layer_data_collection.h"
+#include "records/process_state.h"
 #include "registry/chronova_data.h"
 
 namespace chronova::cli {
 
+namespace {
+
+// A time layer's name without the step the time filter writes after it ("Buoys [3/1/2008]"): the legend is
+// drawn once for every frame, and the time label shows the step.
+std::string LegendName(const gis::ILayer& layer) {
+    std::string name = layer.Name();
+    const size_t bracket = name.find(" [");
+    if (bracket == std::string::npos || name.back() != ']' || !g_Layers) {
+        return name;
+    }
+    for (const std::shared_ptr<LayerData>& record : g_Layers->NewEnum()) {
+        if (record && record->TheLayer.get() == &layer) {
+            return name.substr(0, bracket);
+        }
+    }
+    return name;
+}
+
+} // namespace
+
 FrameRenderer::FrameRenderer(std::shared_ptr<gis::Map> map, ChronovaData& registry, QSize size, QColor background,
-                             bool timeline)
-    : map_(std::move(map)), registry_(registry), size_(size), drawer_(map_) {
+                             bool timeline, gis::LayoutSettings layout)
+    : map_(std::move(map)), registry_(registry), size_(size), drawer_(map_), layout_(std::move(layout)) {
     drawer_.Background(background);
+    layout_.LayerNames(LegendName);
     if (timeline) {
         if (registry_.Slider() == nullptr) {
             platform::RaiseError(91, "The registry has no slider to draw the timeline from.");
@@ -35,8 +58,34 @@ int32_t FrameRenderer::FrameCount() const {
 
 QImage FrameRenderer::Render(int32_t position) {
     registry_.GoToPosition(position);
-    QImage frame = drawer_.Update(size_);
-    exporting::DrawTimeLabel(frame, registry_.Axis().current_label);
+    if (!extent_chosen_) {
+        extent_chosen_ = true;
+        if (layout_.Settings().Margin > 0.0) {
+            const gis::Envelope data = drawer_.DefaultExtent();
+            if (!data.IsEmpty()) {
+                extent_ = layout_.DrawnExtent(data);
+            }
+        }
+    }
+    QImage frame = drawer_.Update(size_, extent_);
+    if (layout_.Settings().AnyShown()) {
+        const gis::ViewTransform transform(extent_ ? *extent_ : drawer_.DefaultExtent(), size_.width(), size_.height());
+        const bool first = !room_made_;
+        layout_.Draw(frame, *map_, drawer_.Background(), transform, registry_.Axis().current_label);
+        room_made_ = true;
+        // Pieces that found no place free of data on the first frame get room beside the map: the map is drawn
+        // smaller, clear of them, and stays so for the whole animation.
+        if (first && extent_ && layout_.RoomForPieces().Any()) {
+            const gis::Envelope roomy = gis::ExtentWithRoom(*extent_, size_, layout_.RoomForPieces());
+            if (!(roomy == *extent_)) {
+                extent_ = roomy;
+                frame = drawer_.Update(size_, extent_);
+                const gis::ViewTransform smaller(*extent_, size_.width(), size_.height());
+                layout_.ScaleChanged(*map_, smaller);
+                layout_.Draw(frame, *map_, drawer_.Background(), smaller, registry_.Axis().current_label);
+            }
+        }
+    }
     if (!timeline_) {
         return frame;
     }

@@ -3,6 +3,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <utility>
 
 #include "platform/ui/event_loop.h"
 #include "project/project_file.h"
@@ -17,7 +18,10 @@ namespace chronova::cli {
 class OpenedProject {
 public:
     explicit OpenedProject(const std::string& path, std::ostream* warnings = nullptr)
-        : session_(std::make_unique<project::ProjectSession>(project::LoadProject(path), loop_)) {
+        : OpenedProject(project::LoadProject(path), warnings) {}
+    /// A project made in memory, such as one proposed for a data file.
+    explicit OpenedProject(project::Project project, std::ostream* warnings = nullptr)
+        : session_(std::make_unique<project::ProjectSession>(std::move(project), loop_)) {
         for (const project::SessionLayer& layer : session_->Layers()) {
             if (warnings != nullptr && layer.Record && !layer.Record->DataWarning.empty()) {
                 *warnings << "warning: " << layer.Record->DataWarning << '\n';

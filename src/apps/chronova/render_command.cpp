@@ -1,4 +1,4 @@
-// chronova render, animate and demo: step the slider through every position and write what the map shows.
+// chronova render, animate and demo: step the slider through its positions and write what the map shows.
 
 #include <QImage>
 #include <QSize>
@@ -12,6 +12,7 @@
 #include "apps/chronova/export/gif_writer.h"
 #include "apps/chronova/export/mp4_writer.h"
 #include "apps/chronova/export/png_sequence_writer.h"
+#include "apps/chronova/frame_folder.h"
 #include "apps/chronova/frame_renderer.h"
 #include "apps/chronova/opened_project.h"
 #include "apps/chronova/progress_bar.h"
@@ -22,6 +23,7 @@
 #include "platform/automation_error.h"
 #include "records/time_codes.h"
 #include "registry/chronova_data.h"
+#include "slider/frm_slider.h"
 #include "timeapply/time_reading.h"
 
 namespace chronova::cli {
@@ -35,7 +37,11 @@ namespace {
 
 constexpr int32_t kMaxSide = 16384;
 
-using FrameSink = std::function<void(int32_t position, const QImage& frame)>;
+// Called once the frames are known and before anything is written: the frame size, the frame rate and the
+// project's export settings, which name the outputs the command line leaves out.
+using FrameStart = std::function<void(QSize size, int32_t fps, const project::ExportSettings& settings)>;
+// Each frame in order; index counts from 0.
+using FrameSink = std::function<void(int32_t index, const QImage& frame)>;
 
 QSize ParseSize(const std::string& text) {
     int width = 0;
@@ -51,11 +57,16 @@ QSize ParseSize(const std::string& text) {
 }
 
 TimeOption ParseTime(const std::string& option, const std::string& text) {
+    TimeOption time;
     try {
-        return ParseTimeOption(text);
+        time = ParseTimeOption(text);
     } catch (const platform::AutomationError&) {
         throw UsageError(option + " must be a date and time such as \"2008-03-01 06:00\", not '" + text + "'");
     }
+    if (const std::string unclear = UnclearTimeMessage(option, text); !unclear.empty()) {
+        throw UsageError(unclear);
+    }
+    return time;
 }
 
 // The options checked before the project is opened, so bad input writes nothing.
@@ -63,6 +74,7 @@ struct CheckedOptions {
     std::optional<QSize> size;
     std::optional<TimeOption> from;
     std::optional<TimeOption> to;
+    std::optional<TimeOption> at;
     std::optional<modDateTime::CalendarInterval> interval;
 };
 
@@ -76,6 +88,9 @@ CheckedOptions Check(const RenderOptions& options) {
     }
     if (options.to) {
         checked.to = ParseTime("--to", *options.to);
+    }
+    if (options.at) {
+        checked.at = ParseTime("--at", *options.at);
     }
     if (options.interval) {
         checked.interval = modDateTime::ParseIntervalText(*options.interval);
@@ -91,11 +106,18 @@ CheckedOptions Check(const RenderOptions& options) {
     return checked;
 }
 
-// The command line's axis options, written through the registry as any automation client would.
+// The command line's axis options, written through the registry as any automation client would. They override
+// the project: --unique steps through the data's steps, --interval by the interval, whatever the project's type.
 void ApplyAxisOptions(ChronovaData& registry, const RenderOptions& options, const CheckedOptions& checked) {
     DisplayOptions display = registry.Display();
-    if (options.unique && display.display_type != kDisplayUniquePoints) {
-        display.display_type = kDisplayUniquePoints;
+    int16_t type = display.display_type;
+    if (options.unique) {
+        type = kDisplayUniquePoints;
+    } else if (checked.interval) {
+        type = kDisplayInterval;
+    }
+    if (type != display.display_type) {
+        display.display_type = type;
         registry.Display(display);
         registry.Update();
     }
@@ -113,27 +135,103 @@ void ApplyAxisOptions(ChronovaData& registry, const RenderOptions& options, cons
     }
 }
 
-// Opens the project, applies the options and draws every slider position into the sinks; returns the count.
+const frmSlider& SliderOf(ChronovaData& registry) {
+    if (registry.Slider() == nullptr) {
+        platform::RaiseError(91, "The registry has no slider to step.");
+    }
+    return *registry.Slider();
+}
+
+// --at on an interval: the axis starts at that time, so its first position is that time exactly.
+void StartAxisAt(ChronovaData& registry, int32_t at) {
+    if (SliderOf(registry).FinishMinutes() <= at) {
+        registry.FinishTime(modDateTime::MinutesToDate(registry.TimeAfterInterval(at)));
+    }
+    registry.StartTime(modDateTime::MinutesToDate(at));
+}
+
+// The slider positions to draw, in order. On an interval, the positions up to the finish: the slider keeps one
+// position past the start even when the interval is longer than the range, which a frame must not show. On the
+// step list, the steps between start and finish. With --at, the one position of that time.
+std::vector<int32_t> FramePositions(ChronovaData& registry, const RenderOptions& options,
+                                    const std::optional<int32_t>& at) {
+    const frmSlider& slider = SliderOf(registry);
+    const AxisState axis = registry.Axis();
+    const bool unique = axis.display_type == kDisplayUniquePoints;
+    std::vector<int32_t> positions;
+    if (at) {
+        if (!unique) {
+            return {0};
+        }
+        // The step list is in time order: the last step at or before the time.
+        for (int32_t position = 0; position <= axis.max_position; ++position) {
+            if (slider.TimeOfPosition(position) <= *at) {
+                positions.assign(1, position);
+            }
+        }
+        if (positions.empty()) {
+            throw UsageError("--at '" + *options.at + "' is before the first step (" +
+                             IsoMinutes(slider.TimeOfPosition(0)) + ")");
+        }
+        return positions;
+    }
+    const int32_t start = slider.StartMinutes();
+    const int32_t finish = slider.FinishMinutes();
+    for (int32_t position = 0; position <= axis.max_position; ++position) {
+        const int32_t time = slider.TimeOfPosition(position);
+        if (time > finish && !(position == 0 && !unique)) {
+            break;
+        }
+        if (time >= start || !unique) {
+            positions.push_back(position);
+        }
+    }
+    if (positions.empty()) {
+        throw UsageError("no step of the time layers lies between " + IsoMinutes(start) + " and " + IsoMinutes(finish));
+    }
+    return positions;
+}
+
+void CheckFrameCount(size_t count, const RenderOptions& options) {
+    if (count > static_cast<size_t>(options.max_frames)) {
+        throw UsageError("this run would write " + std::to_string(count) + " frames, more than --max-frames " +
+                         std::to_string(options.max_frames) + " allows; narrow --from/--to, widen --interval, or " +
+                         "raise the cap with --max-frames " + std::to_string(count));
+    }
+}
+
+// Opens the project, applies the options, and draws the positions to show into the sink; returns the count.
 int32_t RenderProject(const RenderOptions& options, const CheckedOptions& checked, Streams streams,
-                      const std::function<void(QSize, int32_t)>& start, const FrameSink& sink) {
+                      const FrameStart& start, const FrameSink& sink) {
     OpenedProject opened(options.project, &streams.err);
     ChronovaData& registry = opened.Session().Registry();
     ApplyAxisOptions(registry, options, checked);
     if (!registry.Valid()) {
         platform::RaiseError(5, "The project's time axis is empty: no time layer has a step in its range.");
     }
+    std::optional<int32_t> at;
+    if (checked.at) {
+        at = checked.at->In(DisplayTimeZone());
+        if (registry.Axis().display_type != kDisplayUniquePoints) {
+            StartAxisAt(registry, *at);
+        }
+    }
+    const std::vector<int32_t> positions = FramePositions(registry, options, at);
+    CheckFrameCount(positions.size(), options);
+
     const project::ExportSettings& settings = opened.Session().Export();
     const QSize size = checked.size.value_or(QSize(settings.Width, settings.Height));
     EnsureGuiApplication();
     const gis::Color background = opened.Session().Background();
     FrameRenderer renderer(opened.Session().Map(), registry, size,
-                           QColor(background.Red, background.Green, background.Blue), options.timeline);
-    const int32_t count = renderer.FrameCount();
-    start(renderer.FrameSize(), options.fps.value_or(settings.Fps));
+                           QColor(background.Red, background.Green, background.Blue), options.timeline,
+                           opened.Session().Layout());
+    const auto count = static_cast<int32_t>(positions.size());
+    start(renderer.FrameSize(), options.fps.value_or(settings.Fps), settings);
     ProgressBar progress(streams.err, streams.err_is_terminal && !options.quiet, "Rendering", count);
-    for (int32_t position = 0; position < count; ++position) {
-        sink(position, renderer.Render(position));
-        progress.Update(position + 1);
+    for (int32_t index = 0; index < count; ++index) {
+        sink(index, renderer.Render(positions[static_cast<size_t>(index)]));
+        progress.Update(index + 1);
     }
     return count;
 }
@@ -142,46 +240,143 @@ bool EndsWith(const std::string& text, const std::string& suffix) {
     return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
+std::string FramesText(int32_t count) {
+    return std::to_string(count) + (count == 1 ? " frame" : " frames");
+}
+
+// Writes frames into a folder, then removes the frames an earlier, longer run left there. A run that fails
+// leaves the earlier frames as they were, past the ones it overwrote.
+class FrameFolderOutput {
+public:
+    void Open(const std::filesystem::path& folder) {
+        folder_ = folder;
+        writer_ = std::make_unique<PngSequenceWriter>(folder);
+    }
+    void Add(int32_t index, const QImage& frame) { writer_->Add(index, frame); }
+    /// Waits for the files; returns how many earlier frames were removed.
+    int32_t Finish(int32_t count) {
+        writer_->Finish();
+        return RemoveStaleFrames(folder_, count);
+    }
+    const std::filesystem::path& Folder() const { return folder_; }
+
+private:
+    std::filesystem::path folder_;
+    std::unique_ptr<PngSequenceWriter> writer_;
+};
+
+std::string RemovedText(int32_t removed) {
+    if (removed == 0) {
+        return {};
+    }
+    return " (removed " + std::to_string(removed) + " earlier " + (removed == 1 ? "frame" : "frames") + ")";
+}
+
+// An animation to write and its format.
+struct AnimationFile {
+    std::filesystem::path path;
+    bool mp4 = false;
+};
+
+AnimationFile AnimationOption(const std::string& out) {
+    const bool mp4 = EndsWith(out, ".mp4");
+    if (!mp4 && !EndsWith(out, ".gif")) {
+        throw UsageError("--out must name a .gif or .mp4 file, not '" + out + "'");
+    }
+    return {out, mp4};
+}
+
+// --out when given, else every animation the project's export settings name.
+std::vector<AnimationFile> AnimationFiles(const RenderOptions& options, const project::ExportSettings& settings) {
+    std::vector<AnimationFile> files;
+    if (!options.out.empty()) {
+        files.push_back(AnimationOption(options.out));
+    } else {
+        if (settings.Gif) {
+            files.push_back({*settings.Gif, false});
+        }
+        if (settings.Mp4) {
+            files.push_back({*settings.Mp4, true});
+        }
+    }
+    if (files.empty()) {
+        throw UsageError("animate needs a file to write: give --out FILE.gif (or .mp4), or name \"gif\" or \"mp4\" "
+                         "in the project's \"export\"");
+    }
+    for (const AnimationFile& file : files) {
+        if (file.mp4 && !FfmpegAvailable()) {
+            platform::RaiseError(53, "MP4 needs ffmpeg, which is not installed; write a .gif instead (" +
+                                         file.path.string() + ").");
+        }
+    }
+    return files;
+}
+
+// One animation being written.
+class AnimationOutput {
+public:
+    AnimationOutput(const AnimationFile& file, QSize size, int32_t fps) {
+        if (file.mp4) {
+            video_ = std::make_unique<Mp4Writer>(file.path, size.width(), size.height(), fps);
+        } else {
+            gif_ = std::make_unique<GifWriter>(file.path, size.width(), size.height(), fps);
+        }
+    }
+    void Add(const QImage& frame) { video_ ? video_->Add(frame) : gif_->Add(frame); }
+    void Finish() { video_ ? video_->Finish() : gif_->Finish(); }
+
+private:
+    std::unique_ptr<GifWriter> gif_;
+    std::unique_ptr<Mp4Writer> video_;
+};
+
 } // namespace
 
 int RunRender(const RenderOptions& options, Streams streams) {
     const CheckedOptions checked = Check(options);
-    std::unique_ptr<PngSequenceWriter> writer;
+    FrameFolderOutput output;
     const int32_t count = RenderProject(
         options, checked, streams,
-        [&](QSize, int32_t) {
-            std::filesystem::create_directories(options.out);
-            writer = std::make_unique<PngSequenceWriter>(options.out);
+        [&](QSize, int32_t, const project::ExportSettings& settings) {
+            if (!options.out.empty()) {
+                output.Open(options.out);
+            } else if (settings.Out) {
+                output.Open(*settings.Out);
+            } else {
+                throw UsageError("render needs a folder for the frames: give --out DIR, or name \"out\" in the "
+                                 "project's \"export\"");
+            }
         },
-        [&](int32_t position, const QImage& frame) { writer->Add(position, frame); });
-    writer->Finish();
-    streams.out << count << " frames written to " << options.out << '\n';
+        [&](int32_t index, const QImage& frame) { output.Add(index, frame); });
+    const int32_t removed = output.Finish(count);
+    streams.out << FramesText(count) << " written to " << output.Folder().string() << RemovedText(removed) << '\n';
     return kExitSuccess;
 }
 
 int RunAnimate(const RenderOptions& options, Streams streams) {
     const CheckedOptions checked = Check(options);
-    const bool mp4 = EndsWith(options.out, ".mp4");
-    if (!mp4 && !EndsWith(options.out, ".gif")) {
-        throw UsageError("--out must name a .gif or .mp4 file, not '" + options.out + "'");
+    if (!options.out.empty()) {
+        AnimationOption(options.out); // a wrong extension is refused before the project is opened
     }
-    if (mp4 && !FfmpegAvailable()) {
-        platform::RaiseError(53, "MP4 needs ffmpeg, which is not installed; write a .gif instead.");
-    }
-    std::unique_ptr<GifWriter> gif;
-    std::unique_ptr<Mp4Writer> video;
+    std::vector<AnimationFile> files;
+    std::vector<std::unique_ptr<AnimationOutput>> outputs;
     const int32_t count = RenderProject(
         options, checked, streams,
-        [&](QSize size, int32_t fps) {
-            if (mp4) {
-                video = std::make_unique<Mp4Writer>(options.out, size.width(), size.height(), fps);
-            } else {
-                gif = std::make_unique<GifWriter>(options.out, size.width(), size.height(), fps);
+        [&](QSize size, int32_t fps, const project::ExportSettings& settings) {
+            files = AnimationFiles(options, settings);
+            for (const AnimationFile& file : files) {
+                outputs.push_back(std::make_unique<AnimationOutput>(file, size, fps));
             }
         },
-        [&](int32_t, const QImage& frame) { mp4 ? video->Add(frame) : gif->Add(frame); });
-    mp4 ? video->Finish() : gif->Finish();
-    streams.out << count << " frames written to " << options.out << '\n';
+        [&](int32_t, const QImage& frame) {
+            for (const auto& output : outputs) {
+                output->Add(frame);
+            }
+        });
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        outputs[i]->Finish();
+        streams.out << FramesText(count) << " written to " << files[i].path.string() << '\n';
+    }
     return kExitSuccess;
 }
 
@@ -198,20 +393,19 @@ int RunDemo(const DemoOptions& options, Streams streams) {
     RenderOptions render;
     render.project = (data / sample_data::kDemoProjectFileName).string();
     render.quiet = options.quiet;
-    std::unique_ptr<PngSequenceWriter> pngs;
+    FrameFolderOutput pngs;
     std::unique_ptr<GifWriter> gif;
     const int32_t count = RenderProject(
         render, CheckedOptions{}, streams,
-        [&](QSize size, int32_t fps) {
-            std::filesystem::create_directories(frames);
-            pngs = std::make_unique<PngSequenceWriter>(frames);
+        [&](QSize size, int32_t fps, const project::ExportSettings&) {
+            pngs.Open(frames);
             gif = std::make_unique<GifWriter>(animation, size.width(), size.height(), fps);
         },
-        [&](int32_t position, const QImage& frame) {
-            pngs->Add(position, frame);
+        [&](int32_t index, const QImage& frame) {
+            pngs.Add(index, frame);
             gif->Add(frame);
         });
-    pngs->Finish();
+    pngs.Finish(count);
     gif->Finish();
     streams.out << "Sample data: " << data.string() << '\n'
                 << "Frames:      " << frames.string() << " (" << count << " PNG files)\n"

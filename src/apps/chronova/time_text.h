@@ -23,7 +23,12 @@ struct TimeOption {
 };
 
 /// A time given on the command line, in any form the date conversion reads ("2008-03-01 06:00",
-/// "3/1/2008 6:00 AM", a date-time group, ISO with an offset). Raises 13 for a text that is no time.
+/// "3/13/2008 6:00 AM", a date-time group, ISO with an offset). Raises 13 for a text that is no time.
 TimeOption ParseTimeOption(std::string_view text);
+
+/// Why a time option's text would be read in a way the user may not mean, as a whole message naming the option;
+/// empty when the text is clear. A time without a date would fall on the calendar's day zero, and a date whose
+/// first two numbers are both 12 or less (and differ) reads as month/day in one locale and day/month in another.
+std::string UnclearTimeMessage(std::string_view option, std::string_view text);
 
 } // namespace chronova::cli

@@ -17,6 +17,9 @@ struct BandStatistics {
     double StandardDeviation = 0.0;
 };
 
+/// What a band's cells stand for, as the file declares it (GDAL's colour interpretation).
+enum class BandColor { Undefined, Gray, Palette, Red, Green, Blue, Alpha, Other };
+
 /// A multi-band raster file read through GDAL. Cells are read on demand, one band at a time.
 class RasterDataset {
 public:
@@ -35,6 +38,10 @@ public:
     virtual BandStatistics Statistics(int32_t band) = 0;
     /// The cells of a band, row by row, as floats; no-data cells are NaN. Raises 9 for a band out of range.
     virtual std::vector<float> ReadBand(int32_t band) = 0;
+    /// What the band's cells stand for; Undefined when the file does not say.
+    virtual BandColor ColorOf(int32_t /*band*/) const { return BandColor::Undefined; }
+    /// Whether the band holds unsigned 8-bit cells (0..255), which are colour channels as they are.
+    virtual bool EightBit(int32_t /*band*/) const { return false; }
 };
 
 } // namespace chronova::gis

@@ -9,6 +9,7 @@
 #include <limits>
 #include <vector>
 
+#include "gis/drawing/label_drawer.h"
 #include "gis/drawing/marker_canvas.h"
 #include "gis/drawing/marker_images.h"
 #include "gis/drawing/qt_symbols.h"
@@ -55,11 +56,12 @@ PreparedSymbol Prepare(const ISymbol* symbol) {
     return prepared;
 }
 
-// A numeric field of the layer's display table read per visible feature. For a joined layer the values live
-// in the top join's rows, which map to feature rows through FeatureRows().
+// A field of the layer's display table read per visible feature: numbers only, or with `any_storage` texts too.
+// For a joined layer the values live in the top join's rows, which map to feature rows through FeatureRows().
 class FieldValues {
 public:
-    FieldValues(const FeatureLayer& layer, const std::string& field_name, const RowIds& visible) {
+    FieldValues(const FeatureLayer& layer, const std::string& field_name, const RowIds& visible,
+                bool any_storage = false) {
         const auto table = layer.DisplayTable();
         if (!table || field_name.empty()) {
             return;
@@ -70,8 +72,11 @@ public:
             missing_ = true;
             return;
         }
-        column_ = &data_->ColumnAt(static_cast<size_t>(index));
-        if (column_->StorageKind() != Column::Storage::Integer && column_->StorageKind() != Column::Storage::Real) {
+        index_ = static_cast<size_t>(index);
+        column_ = &data_->ColumnAt(index_);
+        const bool number =
+            column_->StorageKind() == Column::Storage::Integer || column_->StorageKind() == Column::Storage::Real;
+        if (!number && !(any_storage && column_->StorageKind() == Column::Storage::Text)) {
             column_ = nullptr;
             return;
         }
@@ -98,19 +103,30 @@ public:
 
     /// The value of the k-th visible feature (feature row `row`); NaN for null or no joined row.
     double At(size_t k, uint32_t row) const {
+        const uint32_t data_row = DataRow(k, row);
+        return data_row == kNoRow ? std::numeric_limits<double>::quiet_NaN() : column_->Number(data_row);
+    }
+
+    /// The column read, null when it is not readable; its table and its position in the table.
+    const Column* Values() const noexcept { return column_; }
+    const std::shared_ptr<const ColumnTable>& Table() const noexcept { return data_; }
+    size_t ColumnIndex() const noexcept { return index_; }
+    /// The column's row of the k-th visible feature (feature row `row`); kNoRow for null or no joined row.
+    uint32_t DataRow(size_t k, uint32_t row) const {
         if (column_ == nullptr) {
-            return std::numeric_limits<double>::quiet_NaN();
+            return kNoRow;
         }
         const uint32_t data_row = joined_ ? data_rows_[k] : row;
         if (data_row == kNoRow || data_row >= column_->Size() || column_->IsNull(data_row)) {
-            return std::numeric_limits<double>::quiet_NaN();
+            return kNoRow;
         }
-        return column_->Number(data_row);
+        return data_row;
     }
 
 private:
     std::shared_ptr<const ColumnTable> data_;
     const Column* column_ = nullptr;
+    size_t index_ = 0;
     RowIds data_rows_;
     bool joined_ = false;
     bool missing_ = false;
@@ -341,6 +357,46 @@ void DrawClassBreaks(LayerPainter& drawer, const FeatureLayer& layer, const Clas
     drawer.Finish();
 }
 
+// Draws each feature with the symbol of its value's class. The class of every row is worked out once per state of
+// the renderer and kept by it, so a frame reads one number per feature.
+void DrawUniqueValues(LayerPainter& drawer, const FeatureLayer& layer, const UniqueValueRenderer& renderer,
+                      const RowIds& visible) {
+    const FieldValues values(layer, renderer.Field, visible, true);
+    if (values.Missing() || renderer.Field.empty()) {
+        ReportMissingField(layer, renderer.Field);
+        return;
+    }
+    if (values.Values() == nullptr) {
+        return;
+    }
+    const std::shared_ptr<const std::vector<int32_t>> classes =
+        renderer.ClassesOf(values.Table(), values.ColumnIndex());
+    // The last prepared symbol is the default one.
+    std::vector<PreparedSymbol> symbols;
+    symbols.reserve(static_cast<size_t>(renderer.ValueCount()) + 1);
+    double reach = 0.0;
+    for (int32_t i = 0; i <= renderer.ValueCount(); ++i) {
+        symbols.push_back(Prepare(i < renderer.ValueCount() ? renderer.Symbol(i).get() : renderer.DefaultSymbol.get()));
+        if (symbols.back().Marker) {
+            reach = std::max(reach, symbols.back().Marker->Reach());
+        }
+    }
+    const PreparedSymbol* fallback = renderer.DefaultSymbol ? &symbols.back() : nullptr;
+    for (size_t k = 0; k < visible.size(); ++k) {
+        const uint32_t row = visible[k];
+        if (!drawer.MayShow(row, reach)) {
+            continue;
+        }
+        const uint32_t data_row = values.DataRow(k, row);
+        const int32_t index = data_row == kNoRow ? -1 : (*classes)[data_row];
+        const PreparedSymbol* symbol = index >= 0 ? &symbols[static_cast<size_t>(index)] : fallback;
+        if (symbol != nullptr) {
+            drawer.Draw(row, *symbol);
+        }
+    }
+    drawer.Finish();
+}
+
 } // namespace
 
 void DrawFeatureLayer(QPainter& painter, const ViewTransform& transform, const FeatureLayer& layer,
@@ -368,8 +424,11 @@ void DrawFeatureLayer(QPainter& painter, const ViewTransform& transform, const F
         DrawSimple(drawer, *simple, *visible);
     } else if (const auto* class_breaks = dynamic_cast<const ClassBreaksRenderer*>(renderer.get())) {
         DrawClassBreaks(drawer, layer, *class_breaks, *visible);
+    } else if (const auto* unique = dynamic_cast<const UniqueValueRenderer*>(renderer.get())) {
+        DrawUniqueValues(drawer, layer, *unique, *visible);
     }
     painter.restore();
+    DrawFeatureLabels(painter, transform, layer, shapes);
 }
 
 } // namespace chronova::gis

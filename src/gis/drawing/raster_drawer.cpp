@@ -14,9 +14,28 @@ namespace {
 // Standard deviations on either side of the mean that a standard-deviation stretch shows.
 constexpr double kStretchDeviations = 2.0;
 
-QRgb Blend(const Color& from, const Color& to, int step) {
-    const auto channel = [step](uint8_t a, uint8_t b) { return (a * (255 - step) + b * step + 127) / 255; };
-    return qRgb(channel(from.Red, to.Red), channel(from.Green, to.Green), channel(from.Blue, to.Blue));
+QImage NewImage(int width, int height) {
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) {
+        platform::RaiseError(platform::error::kOutOfMemory, "No memory for an image of " + std::to_string(width) +
+                                                                " by " + std::to_string(height) + " cells.");
+    }
+    return image;
+}
+
+// The factor that maps a range onto 0..255; 0 for a range without width or not finite.
+float StepScale(const StretchRange& range) {
+    const auto scale = static_cast<float>(255.0 / (range.High - range.Low));
+    if (!std::isfinite(range.Low) || !std::isfinite(range.High) || !std::isfinite(scale)) {
+        return 0.0F;
+    }
+    return scale;
+}
+
+// The step 0..255 of a value in a range; a range of one value shows that value and everything below as 0.
+int StepOf(float value, float low, float scale) {
+    const float position = scale != 0.0F ? (value - low) * scale + 0.5F : (value > low ? 255.0F : 0.0F);
+    return static_cast<int>(std::clamp(position, 0.0F, 255.0F));
 }
 
 } // namespace
@@ -35,35 +54,70 @@ StretchRange StretchRangeOf(const RasterStretchColorRampRenderer& renderer, cons
 
 QImage ColorizeBand(const std::vector<float>& cells, int width, int height, const StretchRange& range, Color from,
                     Color to) {
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-    if (image.isNull()) {
-        platform::RaiseError(platform::error::kOutOfMemory, "No memory for an image of " + std::to_string(width) +
-                                                                " by " + std::to_string(height) + " cells.");
-    }
-    // The ramp is 256 colours: as fine as 8-bit channels can show a blend of two colours.
+    return ColorizeBand(cells, width, height, range, std::vector<RampStop>{{0.0, from}, {1.0, to}});
+}
+
+QImage ColorizeBand(const std::vector<float>& cells, int width, int height, const StretchRange& range,
+                    const std::vector<RampStop>& stops) {
+    QImage image = NewImage(width, height);
+    // The ramp is 256 colours: as fine as 8-bit channels can show a blend.
     std::array<QRgb, 256> ramp{};
     for (int step = 0; step < 256; ++step) {
-        ramp[static_cast<size_t>(step)] = Blend(from, to, step);
+        const Color color = SampleStops(stops, step / 255.0);
+        ramp[static_cast<size_t>(step)] = qRgb(color.Red, color.Green, color.Blue);
     }
-    // A reversed range (minimum above maximum) reverses the ramp; a range without width, or not finite, has none.
+    // A reversed range (minimum above maximum) reverses the ramp.
     const auto low = static_cast<float>(range.Low);
-    float scale = static_cast<float>(255.0 / (range.High - range.Low));
-    if (!std::isfinite(range.Low) || !std::isfinite(range.High) || !std::isfinite(scale)) {
-        scale = 0.0F;
-    }
+    const float scale = StepScale(range);
     for (int row = 0; row < height; ++row) {
         const float* source = cells.data() + static_cast<size_t>(row) * static_cast<size_t>(width);
         auto* target = reinterpret_cast<QRgb*>(image.scanLine(row));
         for (int column = 0; column < width; ++column) {
             const float value = source[column];
-            if (std::isnan(value)) {
-                target[column] = 0; // no data: transparent
+            // No data is transparent.
+            target[column] = std::isnan(value) ? 0 : ramp[static_cast<size_t>(StepOf(value, low, scale))];
+        }
+    }
+    return image;
+}
+
+QImage ComposeChannels(const std::array<ChannelCells, 4>& channels, int width, int height) {
+    const auto cell_count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    for (size_t channel = 0; channel < channels.size(); ++channel) {
+        const std::vector<float>* cells = channels[channel].Cells;
+        if ((cells == nullptr && channel < 3) || (cells != nullptr && cells->size() != cell_count)) {
+            platform::RaiseError(platform::error::kInvalidProcedureCall, "A colour channel holds no cells, or not " +
+                                                                             std::to_string(width) + " by " +
+                                                                             std::to_string(height) + ".");
+        }
+    }
+    QImage image = NewImage(width, height);
+    std::array<float, 4> lows{};
+    std::array<float, 4> scales{};
+    for (size_t channel = 0; channel < channels.size(); ++channel) {
+        lows[channel] = static_cast<float>(channels[channel].Range.Low);
+        scales[channel] = StepScale(channels[channel].Range);
+    }
+    const std::vector<float>* alpha = channels[3].Cells;
+    for (int row = 0; row < height; ++row) {
+        const size_t first = static_cast<size_t>(row) * static_cast<size_t>(width);
+        auto* target = reinterpret_cast<QRgb*>(image.scanLine(row));
+        for (int column = 0; column < width; ++column) {
+            const size_t at = first + static_cast<size_t>(column);
+            const float red = (*channels[0].Cells)[at];
+            const float green = (*channels[1].Cells)[at];
+            const float blue = (*channels[2].Cells)[at];
+            const float opacity = alpha != nullptr ? (*alpha)[at] : 255.0F;
+            if (std::isnan(red) || std::isnan(green) || std::isnan(blue) || std::isnan(opacity)) {
+                target[column] = 0;
                 continue;
             }
-            // A range of one value shows that value and everything below with the first colour.
-            const float position = scale != 0.0F ? (value - low) * scale + 0.5F : (value > low ? 255.0F : 0.0F);
-            const int step = static_cast<int>(std::clamp(position, 0.0F, 255.0F));
-            target[column] = ramp[static_cast<size_t>(step)];
+            const int a = alpha != nullptr ? StepOf(opacity, lows[3], scales[3]) : 255;
+            // The image is premultiplied: channels are scaled by the opacity.
+            const auto premultiplied = [a](int value) { return (value * a + 127) / 255; };
+            target[column] =
+                qRgba(premultiplied(StepOf(red, lows[0], scales[0])), premultiplied(StepOf(green, lows[1], scales[1])),
+                      premultiplied(StepOf(blue, lows[2], scales[2])), a);
         }
     }
     return image;
@@ -75,6 +129,7 @@ size_t RasterDrawer::Band::Bytes() const {
 
 void RasterDrawer::Clear() {
     bands_.clear();
+    composites_.clear();
     bytes_ = 0;
 }
 
@@ -102,10 +157,17 @@ void RasterDrawer::Account() {
     for (const Band& band : bands_) {
         bytes_ += band.Bytes();
     }
-    // The band in use (the first) stays even when it alone is over the budget.
+    for (const Composite& composite : composites_) {
+        bytes_ += static_cast<size_t>(composite.Image.sizeInBytes());
+    }
+    // The band and the composite in use (the first of each) stay even when they alone are over the budget.
     while (bytes_ > budget_ && bands_.size() > 1) {
         bytes_ -= bands_.back().Bytes();
         bands_.pop_back();
+    }
+    while (bytes_ > budget_ && composites_.size() > 1) {
+        bytes_ -= static_cast<size_t>(composites_.back().Image.sizeInBytes());
+        composites_.pop_back();
     }
 }
 
@@ -117,7 +179,7 @@ const QImage& RasterDrawer::Image(const std::shared_ptr<RasterDataset>& raster, 
         entry.Statistics = raster->Statistics(band);
     }
     const StretchRange range = StretchRangeOf(renderer, entry.Statistics.value_or(BandStatistics{}));
-    const ColorKey key{range.Low, range.High, renderer.FromColor.RGB(), renderer.ToColor.RGB()};
+    ColorKey key{range.Low, range.High, renderer.EffectiveStops()};
     if (entry.ImageKey == key) {
         return entry.Image;
     }
@@ -134,18 +196,57 @@ const QImage& RasterDrawer::Image(const std::shared_ptr<RasterDataset>& raster, 
         }
         entry.Cells = std::move(cells);
     }
-    entry.Image = ColorizeBand(*entry.Cells, width, height, range, renderer.FromColor, renderer.ToColor);
-    entry.ImageKey = key;
+    entry.Image = ColorizeBand(*entry.Cells, width, height, range, key.Stops);
+    entry.ImageKey = std::move(key);
     ++counts_.Colorizations;
     Account();
     return entry.Image;
 }
 
+const QImage& RasterDrawer::CompositeImage(const std::shared_ptr<RasterDataset>& raster,
+                                           const RasterRGBRenderer& renderer) {
+    const std::array<int32_t, 4> bands{renderer.RedBand, renderer.GreenBand, renderer.BlueBand, renderer.AlphaBand};
+    for (auto it = composites_.begin(); it != composites_.end();) {
+        if (it->Raster.expired()) {
+            it = composites_.erase(it);
+        } else if (it->RasterKey == raster.get() && it->Bands == bands) {
+            composites_.splice(composites_.begin(), composites_, it);
+            return composites_.front().Image;
+        } else {
+            ++it;
+        }
+    }
+    // The cells are needed only while the image is composed.
+    std::array<std::vector<float>, 4> cells;
+    std::array<ChannelCells, 4> channels;
+    for (size_t channel = 0; channel < bands.size(); ++channel) {
+        if (bands[channel] == 0) {
+            continue;
+        }
+        cells[channel] = raster->ReadBand(bands[channel]);
+        ++counts_.BandReads;
+        channels[channel].Cells = &cells[channel];
+        if (!raster->EightBit(bands[channel])) {
+            const BandStatistics statistics = raster->Statistics(bands[channel]);
+            channels[channel].Range = {statistics.Minimum, statistics.Maximum};
+        }
+    }
+    Composite& created = composites_.emplace_front();
+    created.Raster = raster;
+    created.RasterKey = raster.get();
+    created.Bands = bands;
+    created.Image = ComposeChannels(channels, raster->Width(), raster->Height());
+    ++counts_.Compositions;
+    Account();
+    return composites_.front().Image;
+}
+
 void RasterDrawer::Draw(QPainter& painter, const ViewTransform& transform, const RasterLayer& layer,
                         const Envelope& extent) {
     const std::shared_ptr<RasterDataset>& raster = layer.Raster();
-    const auto* renderer = dynamic_cast<const RasterStretchColorRampRenderer*>(layer.Renderer().get());
-    if (layer.EffectLevel() >= 100 || !raster || renderer == nullptr || extent.IsEmpty()) {
+    const auto* stretch = dynamic_cast<const RasterStretchColorRampRenderer*>(layer.Renderer().get());
+    const auto* rgb = dynamic_cast<const RasterRGBRenderer*>(layer.Renderer().get());
+    if (layer.EffectLevel() >= 100 || !raster || (stretch == nullptr && rgb == nullptr) || extent.IsEmpty()) {
         return;
     }
     const int width = raster->Width();
@@ -153,11 +254,24 @@ void RasterDrawer::Draw(QPainter& painter, const ViewTransform& transform, const
     if (width <= 0 || height <= 0) {
         return;
     }
-    const int32_t band = renderer->BandIndex + 1;
-    if (band < 1 || band > raster->BandCount()) {
-        platform::RaiseError(platform::error::kSubscriptOutOfRange, "The raster of the layer '" + layer.Name() +
-                                                                        "' has no band " +
-                                                                        std::to_string(renderer->BandIndex) + ".");
+    // `shown` is how the renderer numbers the band: from 0 for a stretched ramp, from 1 for RGB.
+    const auto check_band = [&](int32_t band, int32_t shown) {
+        if (band < 1 || band > raster->BandCount()) {
+            platform::RaiseError(platform::error::kSubscriptOutOfRange, "The raster of the layer '" + layer.Name() +
+                                                                            "' has no band " + std::to_string(shown) +
+                                                                            ".");
+        }
+    };
+    const int32_t band = stretch != nullptr ? stretch->BandIndex + 1 : 0;
+    if (stretch != nullptr) {
+        check_band(band, stretch->BandIndex);
+    } else {
+        for (const int32_t color_band : {rgb->RedBand, rgb->GreenBand, rgb->BlueBand}) {
+            check_band(color_band, color_band);
+        }
+        if (rgb->AlphaBand != 0) {
+            check_band(rgb->AlphaBand, rgb->AlphaBand);
+        }
     }
 
     // Only the cells that reach into the view are blitted, so a view zoomed far in never scales a huge image.
@@ -178,7 +292,7 @@ void RasterDrawer::Draw(QPainter& painter, const ViewTransform& transform, const
         return;
     }
 
-    const QImage& image = Image(raster, band, *renderer);
+    const QImage& image = stretch != nullptr ? Image(raster, band, *stretch) : CompositeImage(raster, *rgb);
     const double left = transform.ToPixelX(extent.XMin + first_column * cell_width);
     const double right = transform.ToPixelX(extent.XMin + last_column * cell_width);
     const double top = transform.ToPixelY(extent.YMax - first_row * cell_height);

@@ -97,7 +97,16 @@ void FeatureLayer::Renderer(std::shared_ptr<IFeatureRenderer> renderer) {
 uint64_t FeatureLayer::DrawRevision() const noexcept {
     // Each term only grows while the renderer stays, and a replacement adds the old renderer's count to the
     // base and one to revision_, so the sum never returns to an earlier value.
-    return revision_ + replaced_renderer_revisions_ + (renderer_ ? renderer_->Revision() : 0);
+    return revision_ + replaced_renderer_revisions_ + (renderer_ ? renderer_->Revision() : 0) + label_changes_;
+}
+
+void FeatureLayer::Labels(std::optional<LabelSettings> labels) {
+    if (labels == labels_) {
+        return;
+    }
+    labels_ = std::move(labels);
+    // Labels change the image, not the features drawn, so the cached visible features stay.
+    ++label_changes_;
 }
 
 void FeatureLayer::ApplyDefaultRenderer() {

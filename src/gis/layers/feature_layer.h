@@ -2,12 +2,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "gis/data/joined_table.h"
 #include "gis/data/row_ids.h"
 #include "gis/data/table.h"
+#include "gis/layers/label_settings.h"
 #include "gis/layers/layer.h"
 #include "gis/sql/where_clause.h"
 #include "gis/symbology/renderers.h"
@@ -86,6 +88,11 @@ public:
     /// was drawn at one value is current exactly while the value stays.
     uint64_t DrawRevision() const noexcept;
 
+    /// The labels drawn beside the features; none by default.
+    const std::optional<LabelSettings>& Labels() const noexcept { return labels_; }
+    /// Replaces the label settings (std::nullopt turns labels off); a change counts for DrawRevision only.
+    void Labels(std::optional<LabelSettings> labels);
+
     bool Valid() const override { return feature_class_ != nullptr; }
     Envelope AreaOfInterest() const override;
     std::string SpatialReference() const override;
@@ -110,6 +117,8 @@ private:
     std::shared_ptr<IFeatureRenderer> renderer_;
     // The revisions of the renderers replaced so far, so DrawRevision keeps growing across replacements.
     uint64_t replaced_renderer_revisions_ = 0;
+    std::optional<LabelSettings> labels_;
+    uint64_t label_changes_ = 0;
 
     mutable std::shared_ptr<const RowIds> visible_;
     mutable uint64_t visible_revision_ = 0;

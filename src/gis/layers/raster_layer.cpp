@@ -35,6 +35,9 @@ void RasterLayer::BindRenderer() {
         stretch->Raster = raster_;
         stretch->BandIndex = 0;
         stretch->Update();
+    } else if (auto* rgb = dynamic_cast<RasterRGBRenderer*>(renderer_.get())) {
+        rgb->Raster = raster_;
+        rgb->Update();
     }
 }
 
@@ -42,6 +45,8 @@ void RasterLayer::Renderer(std::shared_ptr<IRasterRenderer> renderer) {
     renderer_ = std::move(renderer);
     if (auto* stretch = dynamic_cast<RasterStretchColorRampRenderer*>(renderer_.get()); stretch && !stretch->Raster) {
         stretch->Raster = raster_;
+    } else if (auto* rgb = dynamic_cast<RasterRGBRenderer*>(renderer_.get()); rgb && !rgb->Raster) {
+        rgb->Raster = raster_;
     }
     ++revision_;
 }
@@ -100,6 +105,51 @@ Envelope RasterLayer::AreaOfInterest() const {
 
 std::string RasterLayer::SpatialReference() const {
     return raster_ ? raster_->SpatialReference() : std::string{};
+}
+
+std::optional<std::array<int32_t, 4>> ColorBandsOf(const RasterDataset& raster) {
+    std::array<int32_t, 4> bands{0, 0, 0, 0};
+    for (int32_t band = 1; band <= raster.BandCount(); ++band) {
+        size_t slot = bands.size();
+        switch (raster.ColorOf(band)) {
+        case BandColor::Red:
+            slot = 0;
+            break;
+        case BandColor::Green:
+            slot = 1;
+            break;
+        case BandColor::Blue:
+            slot = 2;
+            break;
+        case BandColor::Alpha:
+            slot = 3;
+            break;
+        default:
+            break;
+        }
+        // The first band of each colour counts.
+        if (slot < bands.size() && bands[slot] == 0) {
+            bands[slot] = band;
+        }
+    }
+    if (bands[0] == 0 || bands[1] == 0 || bands[2] == 0) {
+        return std::nullopt;
+    }
+    return bands;
+}
+
+std::shared_ptr<RasterRGBRenderer> ColorBandsRenderer(const std::shared_ptr<RasterDataset>& raster) {
+    const auto bands = raster ? ColorBandsOf(*raster) : std::nullopt;
+    if (!bands) {
+        return nullptr;
+    }
+    auto renderer = std::make_shared<RasterRGBRenderer>();
+    renderer->RedBand = (*bands)[0];
+    renderer->GreenBand = (*bands)[1];
+    renderer->BlueBand = (*bands)[2];
+    renderer->AlphaBand = (*bands)[3];
+    renderer->Raster = raster;
+    return renderer;
 }
 
 } // namespace chronova::gis

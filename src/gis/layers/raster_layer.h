@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "gis/data/raster_dataset.h"
@@ -58,5 +60,12 @@ private:
     int32_t effect_level_ = 0;
     uint64_t revision_ = 0;
 };
+
+/// The bands a raster declares as red, green, blue and alpha (numbers from 1; alpha 0 when there is none), or
+/// nothing when it lacks one of red, green and blue: a photograph or a basemap rather than measured values.
+std::optional<std::array<int32_t, 4>> ColorBandsOf(const RasterDataset& raster);
+
+/// An RGB renderer for the raster's colour bands, bound to it; null when it has no red, green and blue bands.
+std::shared_ptr<RasterRGBRenderer> ColorBandsRenderer(const std::shared_ptr<RasterDataset>& raster);
 
 } // namespace chronova::gis

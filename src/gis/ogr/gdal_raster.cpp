@@ -73,6 +73,31 @@ public:
         return cells;
     }
 
+    BandColor ColorOf(int32_t band) const override {
+        switch (GDALGetRasterColorInterpretation(GDALGetRasterBand(dataset_, CheckBand(band)))) {
+        case GCI_Undefined:
+            return BandColor::Undefined;
+        case GCI_GrayIndex:
+            return BandColor::Gray;
+        case GCI_PaletteIndex:
+            return BandColor::Palette;
+        case GCI_RedBand:
+            return BandColor::Red;
+        case GCI_GreenBand:
+            return BandColor::Green;
+        case GCI_BlueBand:
+            return BandColor::Blue;
+        case GCI_AlphaBand:
+            return BandColor::Alpha;
+        default:
+            return BandColor::Other;
+        }
+    }
+
+    bool EightBit(int32_t band) const override {
+        return GDALGetRasterDataType(GDALGetRasterBand(dataset_, CheckBand(band))) == GDT_Byte;
+    }
+
 private:
     int32_t CheckBand(int32_t band) const {
         if (band < 1 || band > band_count_) {

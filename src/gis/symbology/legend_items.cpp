@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace chronova::gis {
 
@@ -35,9 +36,39 @@ std::vector<LegendItem> LegendItems(const IFeatureRenderer& renderer) {
             }
             items.push_back({std::move(label), std::move(symbol)});
         }
+        return items;
+    }
+    if (const auto* unique = dynamic_cast<const UniqueValueRenderer*>(&renderer)) {
+        for (int32_t i = 0; i < unique->ValueCount(); ++i) {
+            if (std::shared_ptr<ISymbol> symbol = unique->Symbol(i)) {
+                const std::string& label = unique->Label(i);
+                items.push_back({label.empty() ? unique->Value(i) : label, std::move(symbol)});
+            }
+        }
+        if (unique->DefaultSymbol) {
+            items.push_back({unique->DefaultLabel, unique->DefaultSymbol});
+        }
     }
     return items;
 }
+
+namespace {
+
+// A renderer's label for an end of its scale: a label that is only a number (the classic host writes ".500") is
+// written as legends write numbers; any other text is the user's and kept; none gives the value.
+std::string ScaleLabel(const std::string& label, double value) {
+    if (label.empty()) {
+        return LegendNumber(value);
+    }
+    char* end = nullptr;
+    const double number = std::strtod(label.c_str(), &end);
+    if (end != label.c_str() && *end == '\0' && std::isfinite(number)) {
+        return LegendNumber(number);
+    }
+    return label;
+}
+
+} // namespace
 
 std::optional<ColorScale> ColorScaleOf(const IRasterRenderer& renderer, double low, double high) {
     const auto* ramp = dynamic_cast<const RasterStretchColorRampRenderer*>(&renderer);
@@ -45,11 +76,13 @@ std::optional<ColorScale> ColorScaleOf(const IRasterRenderer& renderer, double l
         return std::nullopt;
     }
     ColorScale scale;
-    scale.Stops = {{0.0, ramp->FromColor}, {1.0, ramp->ToColor}};
+    for (const RampStop& stop : ramp->EffectiveStops()) {
+        scale.Stops.push_back({stop.Position, stop.StopColor});
+    }
     scale.Low = low;
     scale.High = high;
-    scale.LabelLow = ramp->LabelLow.empty() ? LegendNumber(low) : ramp->LabelLow;
-    scale.LabelHigh = ramp->LabelHigh.empty() ? LegendNumber(high) : ramp->LabelHigh;
+    scale.LabelLow = ScaleLabel(ramp->LabelLow, low);
+    scale.LabelHigh = ScaleLabel(ramp->LabelHigh, high);
     return scale;
 }
 

@@ -19,7 +19,9 @@ struct LegendItem {
 
 /// The classes a feature renderer draws, in the order a legend lists them: a simple renderer gives one item
 /// (its label, empty when it has none), a class-breaks renderer one item per class (a class without a label is
-/// named by its range, "10 - 20"). Classes without a symbol draw nothing and are left out.
+/// named by its range, "10 - 20"), a unique-value renderer one item per listed value (named by its label, or the
+/// value) and then its default symbol's item when it has one. Classes without a symbol draw nothing and are
+/// left out.
 std::vector<LegendItem> LegendItems(const IFeatureRenderer& renderer);
 
 /// A continuous colour scale as a legend shows it: stops from the low value (position 0) to the high (1).
@@ -35,8 +37,8 @@ struct ColorScale {
     std::string LabelHigh;
 };
 
-/// The scale of a stretched raster renderer over the cell values it stretches between (low, high); none for
-/// a renderer that draws no continuous scale.
+/// The scale of a stretched raster renderer over the cell values it stretches between (low, high), with every
+/// stop of a multi-stop ramp; none for a renderer that draws no continuous scale.
 std::optional<ColorScale> ColorScaleOf(const IRasterRenderer& renderer, double low, double high);
 
 /// A number as legends write it: at most `digits` significant digits, no trailing zeros ("12.5", "1000").
