@@ -190,14 +190,15 @@ void ApplyLabels(gis::FeatureLayer& layer, const LayerEntry& layer_entry) {
     }
     const std::pair<const std::string*, const char*> uses[] = {{&labels.Field, "to label by"},
                                                                {&labels.PriorityField, "to rank labels by"}};
-    for (const auto& [field, use] : uses) {
-        const bool found = field->empty() || std::any_of(tables.begin(), tables.end(), [&](const auto& table) {
-                               return table && table->FindField(*field) >= 0;
+    for (const auto& use : uses) {
+        const std::string& field = *use.first;
+        const bool found = field.empty() || std::any_of(tables.begin(), tables.end(), [&](const auto& table) {
+                               return table && table->FindField(field) >= 0;
                            });
         if (found) {
             continue;
         }
-        std::string names;
+        std::vector<std::string> names;
         std::set<std::string> listed;
         for (const auto& table : tables) {
             if (!table) {
@@ -205,14 +206,15 @@ void ApplyLabels(gis::FeatureLayer& layer, const LayerEntry& layer_entry) {
             }
             for (const gis::Field& candidate : table->Fields()) {
                 // A joined table's own key (a GeoPackage's fid) is listed once.
-                if (candidate.Type != gis::FieldType::Geometry && !listed.contains(platform::UCase(candidate.Name))) {
-                    listed.insert(platform::UCase(candidate.Name));
-                    names += (names.empty() ? "" : ", ") + candidate.Name;
+                if (candidate.Type != gis::FieldType::Geometry &&
+                    listed.insert(platform::UCase(candidate.Name)).second) {
+                    names.push_back(candidate.Name);
                 }
             }
         }
-        platform::RaiseError(platform::error::kInvalidProcedureCall,
-                             "has no field " + Quote(*field) + " " + use + " (fields: " + names + ")");
+        platform::RaiseError(platform::error::kInvalidProcedureCall, "has no field " + Quote(field) + " " + use.second +
+                                                                         " (fields: " + platform::NameList(names) +
+                                                                         ")" + platform::DidYouMean(field, names));
     }
     layer.Labels(labels);
 }

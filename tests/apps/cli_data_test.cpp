@@ -39,7 +39,7 @@ protected:
             fixes.rows.push_back(
                 testing::PointRow(i, 0.0, {int64_t{i}, "2024-05-01 06:" + std::to_string(i) + "0", 2.5}));
         }
-        const fs::path file = folder_ / "fixes.gpkg";
+        fs::path file = folder_ / "fixes.gpkg";
         testing::WriteGeoPackage(file, {fixes});
         return file;
     }

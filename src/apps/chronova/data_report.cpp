@@ -76,7 +76,7 @@ bool TimeCandidate(const gis::Field& field) {
 
 // The start of a file, enough to tell a project from data without reading a large file whole.
 std::string Beginning(const std::string& file) {
-    constexpr size_t kLength = 64 * 1024;
+    constexpr size_t kLength = size_t{64} * 1024;
     std::ifstream in(file, std::ios::binary);
     std::string text(kLength, '\0');
     in.read(text.data(), static_cast<std::streamsize>(kLength));

@@ -63,6 +63,7 @@ int RunStepsOfData(const ProjectOptions& options, const std::string& wanted, Str
     std::ostringstream notes; // what init would leave out does not matter here
     std::vector<FoundLayer> found = LayersOf(options.project, {}, notes);
     std::vector<std::string> names;
+    names.reserve(found.size());
     for (const FoundLayer& layer : found) {
         names.push_back(layer.Name.empty() ? layer.Layer->Name() : layer.Name);
     }

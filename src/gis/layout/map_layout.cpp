@@ -8,6 +8,7 @@
 
 #include "gis/layout/placement.h"
 #include "gis/layout/scale_bar.h"
+#include "gis/ogr/ground_units.h"
 
 namespace chronova::gis {
 

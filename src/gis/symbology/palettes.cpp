@@ -107,7 +107,8 @@ std::vector<RampStop> EvenStops(const std::vector<Color>& colors) {
     std::vector<RampStop> stops;
     stops.reserve(colors.size());
     for (size_t i = 0; i < colors.size(); ++i) {
-        const double position = colors.size() == 1 ? 0.0 : static_cast<double>(i) / (colors.size() - 1);
+        const double position =
+            colors.size() == 1 ? 0.0 : static_cast<double>(i) / static_cast<double>(colors.size() - 1);
         stops.push_back({position, colors[i]});
     }
     return stops;

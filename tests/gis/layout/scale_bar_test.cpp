@@ -1,4 +1,5 @@
 #include "gis/layout/scale_bar.h"
+#include "gis/ogr/ground_units.h"
 
 #include <gtest/gtest.h>
 
