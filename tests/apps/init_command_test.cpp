@@ -328,6 +328,7 @@ TEST_F(VectorSourcesTest, FolderOfGeoJsonCsvAndGpxBecomesAProjectThatStepsThroug
     for (const nlohmann::json& layer : project["layers"]) {
         sources[layer["name"]] = layer["source"];
     }
+    EXPECT_EQ(project["map"]["name"], "Gps") << "the map is named after the data, so that frames have a title";
     EXPECT_EQ(sources["buoys"]["workspace"], "gps/buoys.csv");
     EXPECT_EQ(sources["buoys"]["open_options"],
               nlohmann::json::parse(R"(["X_POSSIBLE_NAMES=Lon", "Y_POSSIBLE_NAMES=Lat", "AUTODETECT_TYPE=YES"])"));

@@ -2,6 +2,7 @@
 // propose it, and one line per layer saying what was chosen and why.
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <iterator>
 #include <memory>
@@ -65,6 +66,23 @@ std::string SpatialReferenceText(const std::string& wkt) {
 }
 
 // Layer names must be unique in a project; a repeated one gets " (2)", " (3)"...
+// The map's name, which frames show as their title: the first data's file or folder name as words
+// ("ship_tracks.gpkg" gives "Ship tracks").
+std::string MapTitle(const std::string& data) {
+    fs::path path(data);
+    if (!path.has_filename()) {
+        path = path.parent_path();
+    }
+    std::string name = path.filename().string();
+    name = name.substr(0, name.find('.'));
+    std::replace(name.begin(), name.end(), '_', ' ');
+    if (name.empty()) {
+        return project::MapSettings{}.Name;
+    }
+    name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+    return name;
+}
+
 std::string UniqueName(const std::string& name, std::set<std::string>& taken) {
     std::string unique = name;
     for (int n = 2; !taken.insert(unique).second; ++n) {
@@ -109,6 +127,7 @@ int RunInit(const InitOptions& options, Streams streams) {
 
     project::Project project;
     project.File = out;
+    project.Map.Name = MapTitle(options.data.front());
     for (FoundLayer& layer : found) {
         if (project.Map.SpatialReference.empty()) {
             project.Map.SpatialReference = SpatialReferenceText(layer.Layer->SpatialReference());
