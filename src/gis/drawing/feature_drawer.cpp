@@ -9,6 +9,7 @@
 #include <limits>
 #include <vector>
 
+#include "gis/drawing/joined_rows.h"
 #include "gis/drawing/label_drawer.h"
 #include "gis/drawing/marker_canvas.h"
 #include "gis/drawing/marker_images.h"
@@ -80,21 +81,8 @@ public:
             column_ = nullptr;
             return;
         }
-        if (!layer.Joins().empty()) {
-            // Both lists are ascending feature rows: one merge finds each visible feature's joined row.
-            const RowIds& feature_rows = layer.Joins().back()->FeatureRows();
-            data_rows_.assign(visible.size(), kNoRow);
-            size_t joined = 0;
-            for (size_t k = 0; k < visible.size(); ++k) {
-                while (joined < feature_rows.size() && feature_rows[joined] < visible[k]) {
-                    ++joined;
-                }
-                if (joined < feature_rows.size() && feature_rows[joined] == visible[k]) {
-                    data_rows_[k] = static_cast<uint32_t>(joined);
-                }
-            }
-            joined_ = true;
-        }
+        data_rows_ = JoinedRows(layer, visible);
+        joined_ = !layer.Joins().empty();
     }
 
     /// The table has no field of the name.

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "gis/drawing/joined_rows.h"
 #include "platform/conversions.h"
 
 namespace chronova::gis {
@@ -19,21 +20,8 @@ LabelValues::LabelValues(const FeatureLayer& layer, const std::string& field, co
         return;
     }
     column_ = &data_->ColumnAt(static_cast<size_t>(index));
-    if (!layer.Joins().empty()) {
-        // Both lists are ascending feature rows: one merge finds each visible feature's joined row.
-        const RowIds& feature_rows = layer.Joins().back()->FeatureRows();
-        data_rows_.assign(visible.size(), kNoRow);
-        size_t joined = 0;
-        for (size_t k = 0; k < visible.size(); ++k) {
-            while (joined < feature_rows.size() && feature_rows[joined] < visible[k]) {
-                ++joined;
-            }
-            if (joined < feature_rows.size() && feature_rows[joined] == visible[k]) {
-                data_rows_[k] = static_cast<uint32_t>(joined);
-            }
-        }
-        joined_ = true;
-    }
+    data_rows_ = JoinedRows(layer, visible);
+    joined_ = !layer.Joins().empty();
 }
 
 uint32_t LabelValues::DataRow(size_t k) const {
