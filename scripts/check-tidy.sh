@@ -9,7 +9,8 @@
 #
 # The files come from BUILD_DIR/compile_commands.json (default build/test, as scripts/setup.sh test makes it), so
 # the build must be configured first; only translation units of the source tree are checked, never generated ones.
-# A header is checked through the .cpp files that include it.
+# A header is checked through the .cpp files that include it. Files found clean are remembered in
+# ~/.cache/chronova/clang-tidy (CHRONOVA_TIDY_CACHE: another folder, or off) until they or their headers change.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd -P)
@@ -117,16 +118,61 @@ if [ ${#selected[@]} -eq 0 ]; then
     exit 0
 fi
 
+# A file found clean is remembered under a key made of clang-tidy's version, the checks, and the contents of the
+# file and of every header of the tree it includes (from the build's dependency log), so a run after a change
+# checks only what the change can affect. Without a dependency entry for a file (not built yet) nothing is
+# remembered for it. CHRONOVA_TIDY_CACHE=off turns this off.
+cache=${CHRONOVA_TIDY_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/chronova/clang-tidy}
+deps=$(mktemp -d)
+trap 'rm -rf "$deps"' EXIT
+if [ "$cache" != off ] && mkdir -p "$cache" 2>/dev/null; then
+    { "$tidy" --version; cat .clang-tidy tests/.clang-tidy 2>/dev/null; } | sha256sum | cut -d" " -f1 >"$deps/config"
+    # ninja lists each object's inputs, the source first; keep the files of the tree, by source.
+    ninja -C "$build" -t deps 2>/dev/null | awk -v root="$root/" -v build="$build_root/" -v out="$deps" '
+        function normal(path,    parts, n, i, kept, k, result) {
+            n = split(path, parts, "/")
+            k = 0
+            for (i = 2; i <= n; i++) {
+                if (parts[i] == "..") { if (k > 0) k-- }
+                else if (parts[i] != "." && parts[i] != "") kept[++k] = parts[i]
+            }
+            result = ""
+            for (i = 1; i <= k; i++) result = result "/" kept[i]
+            return result
+        }
+        /^[^ ]/ { source = ""; next }
+        /^ +/ {
+            path = $1
+            if (path !~ /^\//) path = build path
+            path = normal(path)
+            if (source == "") {
+                source = path
+                sub("^" root, "", source)
+                gsub("/", "%", source)
+            }
+            if (index(path, "/usr/") != 1) print path >> (out "/" source)
+        }' || true
+else
+    cache=off
+fi
+
 # Each file's findings are printed together, and only when there are some. GCC's own warning options in the
 # database are unknown to clang and are not findings.
-export tidy build
+export tidy build cache deps
 start=$SECONDS
 status=0
 printf '%s\0' "${selected[@]}" | sort -z | xargs -0 -P "$jobs" -n 1 bash -c '
+    key=""
+    list="$deps/${1//\//%}"
+    if [ "$cache" != off ] && [ -f "$list" ]; then
+        key=$({ cat "$deps/config"; sort -u "$list" | xargs cat; } | sha256sum | cut -d" " -f1)
+        [ -f "$cache/$key" ] && exit 0
+    fi
     if ! out=$("$tidy" -p "$build" --quiet --extra-arg=-Wno-unknown-warning-option "$1" 2>&1); then
         printf "%s\n" "$out" | grep -v -E "^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$" >&2
         exit 1
-    fi' _ || status=$?
+    fi
+    [ -z "$key" ] || : >"$cache/$key"' _ || status=$?
 if [ $status -ne 0 ]; then
     echo "clang-tidy: findings above (${#selected[@]} files checked)" >&2
     exit 1
