@@ -4,6 +4,12 @@
 //
 // - BM_WindowStep: one slider step as playback makes it (the change handler filters the layers, the canvas draws
 //   the map on the redraw request, the widgets paint); frames/s is the most the window can show.
+// - BM_WindowStepUncached: BM_WindowStep with the frame cache off, the baseline of the cache's cost on a step never
+//   shown before (BM_WindowStep runs with the default 256 MB cache: a loop over 1,000 steps of full-window frames
+//   does not fit, so every step there is a miss too).
+// - BM_WindowRevisit/{demo,million_points}/cache:{0,1}: stepping back and forth between two steps, as stepping back
+//   or loop playback over a short span does; with the cache every step after the first two is answered from it,
+//   without it every step is drawn again.
 // - BM_CommandLineFrame: the same step drawn by the command line's renderer at the same map size, the obvious
 //   baseline: the window's cost over it is the widgets' own.
 // - BM_PlaybackInput: real playback on Qt's event loop (the slider's 100 ms timer) for two seconds while a key press
@@ -170,10 +176,13 @@ std::filesystem::path ProjectOf(int which) {
     return which == 0 ? Folder().Demo() : Folder().Million();
 }
 
-void BM_WindowStep(benchmark::State& state, int which) {
+constexpr size_t kDefaultCacheBytes = size_t{256} * 1024 * 1024;
+
+void WindowStep(benchmark::State& state, int which, size_t cache_bytes) {
     OpenWindow open(ProjectOf(which));
     frmSlider& slider = open.Slider();
     desktop::MapCanvas& canvas = *open.window.Canvas();
+    canvas.FrameCacheBytes(cache_bytes);
     const int draws_before = canvas.DrawCount();
 
     int64_t steps = 0;
@@ -185,9 +194,52 @@ void BM_WindowStep(benchmark::State& state, int which) {
     }
     state.counters["frames/s"] = benchmark::Counter(static_cast<double>(steps), benchmark::Counter::kIsRate);
     state.counters["draws/step"] = static_cast<double>(canvas.DrawCount() - draws_before) / static_cast<double>(steps);
+    state.counters["cache_hits/step"] = static_cast<double>(canvas.Frames().Hits()) / static_cast<double>(steps);
+}
+
+void BM_WindowStep(benchmark::State& state, int which) {
+    WindowStep(state, which, kDefaultCacheBytes);
 }
 BENCHMARK_CAPTURE(BM_WindowStep, demo, 0)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_WindowStep, million_points, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_WindowStepUncached(benchmark::State& state, int which) {
+    WindowStep(state, which, 0);
+}
+BENCHMARK_CAPTURE(BM_WindowStepUncached, demo, 0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_WindowStepUncached, million_points, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_WindowRevisit(benchmark::State& state, int which) {
+    OpenWindow open(ProjectOf(which));
+    frmSlider& slider = open.Slider();
+    desktop::MapCanvas& canvas = *open.window.Canvas();
+    canvas.FrameCacheBytes(state.range(0) != 0 ? kDefaultCacheBytes : 0);
+    slider.Step(1); // both steps drawn once before the timing
+    slider.Step(-1);
+    const int64_t hits_before = canvas.Frames().Hits();
+    int64_t steps = 0;
+    for (auto _ : state) {
+        slider.Step(steps % 2 == 0 ? 1 : -1);
+        QCoreApplication::sendPostedEvents();
+        canvas.repaint();
+        ++steps;
+    }
+    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(steps), benchmark::Counter::kIsRate);
+    state.counters["cache_hits/step"] =
+        static_cast<double>(canvas.Frames().Hits() - hits_before) / static_cast<double>(steps);
+}
+BENCHMARK_CAPTURE(BM_WindowRevisit, demo, 0)
+    ->ArgName("cache")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_WindowRevisit, million_points, 1)
+    ->ArgName("cache")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_CommandLineFrame(benchmark::State& state, int which) {
     OpenWindow open(ProjectOf(which));

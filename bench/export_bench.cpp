@@ -1,14 +1,16 @@
 // Writing the frames of an animation: 100 map frames of 1024 x 768 (a coloured raster under parcels, roads and a
 // moving point layer, with the time label), encoded as a PNG sequence on one worker and on every core, PNG
-// encoding alone with libpng at the fast level beside Qt's writer at its default and at the same level, and
-// an animated GIF per frame.
+// encoding alone with libdeflate and with libpng (the baseline) beside Qt's writer, per frame on that demo frame
+// and on a frame of a million points, and an animated GIF per frame with the fast and the reference encoding.
 #include <benchmark/benchmark.h>
 
 #include "gui_application.h"
 
 #include <QBuffer>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QImageWriter>
+#include <QPainter>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -26,6 +28,8 @@
 #include "gis/drawing/drawing_fixtures.h"
 #include "gis/drawing/map_drawer.h"
 #include "gis/layers/raster_layer.h"
+#include "gis/layout/cached_text_line.h"
+#include "gis/layout/piece_style.h"
 
 using namespace chronova;
 using namespace chronova::cli::exporting;
@@ -105,6 +109,57 @@ const std::vector<QImage>& Frames() {
     return frames;
 }
 
+// One 1024 x 768 frame of a million anti-aliased points in two colours over a white map: many colours.
+const QImage& MillionPointFrame() {
+    static const QImage frame = [] {
+        bench::EnsureGuiApplication();
+        std::mt19937 random(5);
+        std::normal_distribution<double> x_around(512.0, 200.0);
+        std::normal_distribution<double> y_around(384.0, 150.0);
+        auto near = std::make_shared<testing::ShapesFeatureClass>("near", gis::GeometryType::Point);
+        auto far = std::make_shared<testing::ShapesFeatureClass>("far", gis::GeometryType::Point);
+        for (int i = 0; i < 500000; ++i) {
+            near->AddPoint(x_around(random), y_around(random));
+            far->AddPoint(x_around(random) * 1.3 - 150.0, y_around(random) * 0.7 + 100.0);
+        }
+        auto map = std::make_shared<gis::Map>();
+        map->AddLayer(testing::FlatLayer(near, gis::Color{30, 90, 200, false}, 2.0));
+        map->AddLayer(testing::FlatLayer(far, gis::Color{230, 120, 20, false}, 2.0));
+        gis::MapDrawer drawer(map);
+        return drawer.Refresh(kFrameSize, kExtent);
+    }();
+    return frame;
+}
+
+// One 1024 x 768 frame of vector data only (parcels, roads and points over the map's background), whose
+// anti-aliased edges keep it within 256 colours: the palette path.
+const QImage& VectorFrame() {
+    static const QImage frame = [] {
+        bench::EnsureGuiApplication();
+        std::mt19937 random(3);
+        std::uniform_real_distribution<double> anywhere(0.0, 1.0);
+        auto parcels = std::make_shared<testing::ShapesFeatureClass>("parcels", gis::GeometryType::Polygon);
+        for (int row = 0; row < 12; ++row) {
+            for (int column = 0; column < 16; ++column) {
+                if ((row * 7 + column * 3) % 5 == 0) {
+                    parcels->Add(
+                        {testing::Box(column * 64.0 + 6, row * 64.0 + 6, column * 64.0 + 50, row * 64.0 + 40)});
+                }
+            }
+        }
+        auto points = std::make_shared<testing::ShapesFeatureClass>("points", gis::GeometryType::Point);
+        for (int i = 0; i < 2000; ++i) {
+            points->AddPoint(anywhere(random) * 1024.0, anywhere(random) * 768.0);
+        }
+        auto map = std::make_shared<gis::Map>();
+        map->AddLayer(testing::FlatLayer(parcels, gis::Color{240, 200, 80, false}));
+        map->AddLayer(testing::FlatLayer(points, gis::Color{220, 0, 0, false}, 7.0));
+        gis::MapDrawer drawer(map);
+        return drawer.Refresh(kFrameSize, kExtent);
+    }();
+    return frame;
+}
+
 // A private folder for the files of one benchmark, removed afterwards.
 struct OutputFolder {
     std::filesystem::path path =
@@ -122,6 +177,9 @@ void ReportFrames(benchmark::State& state, std::chrono::steady_clock::duration e
     state.SetItemsProcessed(static_cast<int64_t>(frames));
     state.counters["ms_per_frame"] = std::chrono::duration<double, std::milli>(elapsed).count() / frames;
     state.counters["kB_per_frame"] = bytes_per_frame / 1000.0;
+    // Divided by the benchmark's CPU time and inverted: CPU seconds per frame.
+    state.counters["cpu_per_frame"] =
+        benchmark::Counter(frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 // 100 frames to files, threads workers (0: one per core).
@@ -161,9 +219,43 @@ void EncodeEveryFrame(benchmark::State& state, Encode encode) {
 
 void BM_PngEncode_Libpng(benchmark::State& state) {
     const int level = static_cast<int>(state.range(0));
-    EncodeEveryFrame(state, [level](const QImage& frame) { return EncodePng(frame, level).size(); });
+    EncodeEveryFrame(state, [level](const QImage& frame) { return EncodePngWithLibpng(frame, level).size(); });
 }
 BENCHMARK(BM_PngEncode_Libpng)->Arg(1)->Arg(6)->Unit(benchmark::kMillisecond);
+
+void BM_PngEncode_Libdeflate(benchmark::State& state) {
+    const int level = static_cast<int>(state.range(0));
+    EncodeEveryFrame(state, [level](const QImage& frame) { return EncodePng(frame, level).size(); });
+}
+BENCHMARK(BM_PngEncode_Libdeflate)->Arg(0)->Arg(1)->Arg(6)->Arg(9)->Unit(benchmark::kMillisecond);
+
+// One frame per iteration, so that the CPU column is the time of a frame: scene 0 is a demo frame (its raster
+// has too many colours for a palette), 1 the million points (too many as well), 2 vector data only (a palette);
+// then the level.
+const QImage& Scene(int64_t scene) {
+    return scene == 0 ? Frames()[kFrames / 2] : scene == 1 ? MillionPointFrame() : VectorFrame();
+}
+
+template <class Encode>
+void EncodeOneFrame(benchmark::State& state, Encode encode) {
+    const QImage& frame = Scene(state.range(0));
+    const int level = static_cast<int>(state.range(1));
+    size_t bytes = 0;
+    for (auto _ : state) {
+        bytes = encode(frame, level).size();
+    }
+    state.counters["kB"] = static_cast<double>(bytes) / 1000.0;
+}
+
+void BM_PngFrame_Libpng(benchmark::State& state) {
+    EncodeOneFrame(state, [](const QImage& frame, int level) { return EncodePngWithLibpng(frame, level); });
+}
+BENCHMARK(BM_PngFrame_Libpng)->ArgsProduct({{0, 1, 2}, {1, 6}})->Unit(benchmark::kMillisecond);
+
+void BM_PngFrame_Libdeflate(benchmark::State& state) {
+    EncodeOneFrame(state, [](const QImage& frame, int level) { return EncodePng(frame, level); });
+}
+BENCHMARK(BM_PngFrame_Libdeflate)->ArgsProduct({{0, 1, 2}, {0, 1, 6, 9}})->Unit(benchmark::kMillisecond);
 
 // Qt's writer; compression -1 is its default (zlib's level 6 with filters), 20 is its scale for zlib's level 1.
 void BM_PngEncode_Qt(benchmark::State& state) {
@@ -181,13 +273,15 @@ void BM_PngEncode_Qt(benchmark::State& state) {
 }
 BENCHMARK(BM_PngEncode_Qt)->Arg(-1)->Arg(20)->Unit(benchmark::kMillisecond);
 
+// The 100 frames as one GIF: 0 the fast encoding, 1 the reference (median cut and giflib's coder).
 void BM_Gif(benchmark::State& state) {
     const auto& frames = Frames();
+    const GifEncoding encoding = state.range(0) == 0 ? GifEncoding::Fast : GifEncoding::Reference;
     OutputFolder folder;
     const auto file = folder.path / "animation.gif";
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
-        GifWriter writer(file, kFrameSize.width(), kFrameSize.height(), 4);
+        GifWriter writer(file, kFrameSize.width(), kFrameSize.height(), 4, encoding);
         for (const QImage& frame : frames) {
             writer.Add(frame);
         }
@@ -196,6 +290,40 @@ void BM_Gif(benchmark::State& state) {
     ReportFrames(state, std::chrono::steady_clock::now() - start,
                  static_cast<double>(std::filesystem::file_size(file)) / kFrames);
 }
-BENCHMARK(BM_Gif)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Gif)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The time label of a 1024 x 768 frame, a new time on every frame, on its panel as the map layout draws it: 0 laid
+// out by QPainter::drawText (the old way), 1 from the cached glyphs.
+void BM_TimeLabel(benchmark::State& state) {
+    bench::EnsureGuiApplication();
+    const bool cached = state.range(0) != 0;
+    const gis::PieceStyle style = gis::PieceStyle::For(kFrameSize);
+    gis::CachedTextLine line(style.Font(style.TextPixels, true));
+    QImage frame = Frames()[0].copy();
+    QPainter painter(&frame);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    const QRect box(10, 10, 260, line.Font().pixelSize() + 2 * style.Padding + 6);
+    const QRectF inside = QRectF(box).adjusted(style.Padding, style.Padding, -style.Padding, -style.Padding);
+    int step = 0;
+    for (auto _ : state) {
+        const QString text = QString::fromStdString("3/" + std::to_string(1 + step / 24 % 28) + "/2008 " +
+                                                    std::to_string(step % 24) + ":" + std::to_string(10 + step % 50));
+        ++step;
+        painter.setPen(QPen(style.Border, 1.0));
+        painter.setBrush(style.Panel);
+        painter.drawRect(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5));
+        painter.setPen(style.Text);
+        if (cached) {
+            benchmark::DoNotOptimize(line.Width(text));
+            line.Draw(painter, inside, text);
+        } else {
+            const QFontMetricsF metrics(line.Font());
+            const QString label = metrics.elidedText(text, Qt::ElideRight, inside.width());
+            benchmark::DoNotOptimize(metrics.horizontalAdvance(label));
+            line.DrawLaidOut(painter, inside, label);
+        }
+    }
+}
+BENCHMARK(BM_TimeLabel)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -112,6 +112,9 @@ void SelectLayerFeaturesByTimeStep(LayerData& pLayerData, const platform::Varian
             return;
         }
         const std::string op = pLayerData.IncludePreviousSteps ? " <= " : " = ";
+        // Showing every step up to the current one, a step forward only adds features: drawn oldest first, the
+        // new ones go over the last image.
+        layer->FollowsGrowth(pLayerData.IncludePreviousSteps);
         if (auto literal = StepLiteral(pLayerData.TimeFieldType, vTimeStep)) {
             layer->DefinitionExpression(pLayerData.TimeStepField + op + *literal);
         }
@@ -187,6 +190,7 @@ void UnselectLayerFeatures(LayerData& pLayerData) {
             return;
         }
         if (auto layer = FilterableFeatureLayer(pLayerData)) {
+            layer->FollowsGrowth(false);
             layer->DefinitionExpression(std::string());
             ClearTrackFixes(pLayerData);
         }

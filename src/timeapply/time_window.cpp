@@ -69,6 +69,7 @@ void SelectLayerFeaturesByWindow(LayerData& record, platform::Date current, plat
     if (!record.IncludePreviousSteps) {
         expression = field + " >= " + LowestAtOrAfter(record.TimeFieldType, current) + " AND " + expression;
     }
+    layer->FollowsGrowth(record.IncludePreviousSteps);
     layer->DefinitionExpression(expression);
 }
 

@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "gis/drawing/map_drawer.h"
@@ -21,10 +22,29 @@ constexpr double kClickZoom = 2.0;
 constexpr int kWheelNotch = 120;
 // A drag shorter than this is a click.
 constexpr int kClickSlop = 4;
+constexpr size_t kMegabyte = size_t{1024} * 1024;
+
+// Both requests in one, as the map would have collected them had nobody taken the first.
+void Merge(gis::RedrawRequest& into, gis::RedrawRequest request) {
+    into.Full = into.Full || request.Full;
+    into.Phases |= request.Phases;
+    into.AllLayers = into.AllLayers || request.AllLayers;
+    for (auto& layer : request.Layers) {
+        if (std::find(into.Layers.begin(), into.Layers.end(), layer) == into.Layers.end()) {
+            into.Layers.push_back(std::move(layer));
+        }
+    }
+    if (!into.Area || !request.Area) {
+        into.Area.reset();
+    } else {
+        into.Area->Union(*request.Area);
+    }
+}
 
 } // namespace
 
-MapCanvas::MapCanvas(QWidget* parent) : QWidget(parent) {
+MapCanvas::MapCanvas(QWidget* parent)
+    : QWidget(parent), cache_(static_cast<size_t>(StoredFrameCacheMegabytes()) * kMegabyte) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
     setFocusPolicy(Qt::StrongFocus);
@@ -38,6 +58,11 @@ void MapCanvas::Bind(std::shared_ptr<gis::Map> map, QColor background) {
     drawing_finished_.Disconnect();
     drawer_.reset();
     frame_ = QImage();
+    // Frames of another map never match, but they would hold memory and that map's data.
+    cache_.Clear();
+    shown_key_.reset();
+    unseen_ = {};
+    drawer_behind_ = false;
     map_ = std::move(map);
     if (map_) {
         drawer_ = std::make_unique<gis::MapDrawer>(map_);
@@ -81,7 +106,7 @@ void MapCanvas::Redraw() {
     do {
         again_ = false;
         try {
-            frame_ = drawer_->Update(size());
+            DrawOnce();
         } catch (const platform::AutomationError& e) {
             gis::ReportHostError("The map cannot be drawn: " + e.Description());
         } catch (const std::exception& e) {
@@ -90,6 +115,56 @@ void MapCanvas::Redraw() {
     } while (again_ && CanDraw());
     drawing_ = false;
     update();
+}
+
+std::optional<FrameKey> MapCanvas::CurrentKey() {
+    if (!cache_.Enabled()) {
+        return std::nullopt;
+    }
+    const QSize image_size(std::max(width(), 1), std::max(height(), 1));
+    const gis::Envelope visible =
+        gis::ViewTransform(drawer_->DefaultExtent(), image_size.width(), image_size.height()).VisibleExtent();
+    return FrameKey::Of(*map_, image_size, visible, drawer_->Background());
+}
+
+void MapCanvas::DrawOnce() {
+    gis::RedrawRequest request = std::move(unseen_);
+    unseen_ = {};
+    Merge(request, map_->TakeRedrawRequest());
+    std::optional<FrameKey> key = CurrentKey();
+    if (key && shown_key_ == key && request.Empty()) {
+        return; // nothing asked for and nothing changed: the drawer too would keep its frame and stay quiet
+    }
+    if (key) {
+        if (std::optional<QImage> kept = cache_.Find(*key)) {
+            // The same notifications as a drawing pass, so playback and the window follow as they do then.
+            const std::shared_ptr<gis::ScreenDisplay>& display = map_->ScreenDisplay();
+            frame_ = std::move(*kept);
+            shown_key_ = std::move(key);
+            unseen_ = std::move(request);
+            drawer_behind_ = true;
+            try {
+                display->FireDrawingStarted();
+            } catch (...) {
+                display->FireDrawingFinished();
+                throw;
+            }
+            display->FireDrawingFinished();
+            return;
+        }
+    }
+    if (drawer_behind_ && request.Empty()) {
+        // The drawer would hand back its own last frame, which is not the one shown.
+        request.Full = true;
+    }
+    shown_key_.reset();
+    drawer_behind_ = false;
+    frame_ = drawer_->Update(request, size());
+    // A drawing notification's handler may have changed the map; the frame is kept only for the state it shows.
+    if (key && CurrentKey() == key) {
+        cache_.Insert(*key, frame_);
+        shown_key_ = std::move(key);
+    }
 }
 
 gis::Envelope MapCanvas::VisibleExtent() const {

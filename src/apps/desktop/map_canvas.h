@@ -7,7 +7,10 @@
 #include <memory>
 #include <optional>
 
+#include "apps/desktop/frame_cache.h"
+#include "apps/desktop/frame_key.h"
 #include "gis/data/geometry_column.h"
+#include "gis/map/active_view.h"
 #include "platform/event.h"
 
 namespace chronova::gis {
@@ -23,6 +26,9 @@ namespace chronova::desktop {
 /// MapDrawer::Update, which redraws only the layers the request names. Drawing on request keeps the map's
 /// DrawingStarted / DrawingFinished notifications next to the change that caused them, which is what the slider's
 /// playback waits on before it takes its next step. Navigation sets the map's extent, which asks for a redraw too.
+///
+/// Frames drawn are kept in a bounded cache by everything they depend on (FrameKey), so a step shown again (loop
+/// playback, stepping back) is answered from the cache with the same notifications, without drawing.
 class MapCanvas : public QWidget {
 public:
     /// What a left-button drag does.
@@ -59,6 +65,11 @@ public:
     /// How many drawing passes the map has been through (DrawingFinished); a pass may draw only some layers.
     int DrawCount() const noexcept { return draw_count_; }
 
+    /// The cache of frames; its bound starts at the one stored in the user settings.
+    const FrameCache& Frames() const noexcept { return cache_; }
+    /// A new bound for the frame cache in bytes; 0 turns it off and drops every frame kept.
+    void FrameCacheBytes(size_t bytes) { cache_.Capacity(bytes); }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -71,6 +82,9 @@ protected:
 private:
     /// Carries out what the map asked for, if the canvas can draw now; otherwise the request waits in the map.
     void Redraw();
+    /// One answer to the map's requests: from the cache when it holds the frame of the map as it is now, else drawn.
+    void DrawOnce();
+    std::optional<FrameKey> CurrentKey();
     bool CanDraw() const;
     /// The map coordinates of a pixel of the canvas, in the view last drawn.
     std::optional<QPointF> MapPoint(QPointF pixel) const;
@@ -81,6 +95,14 @@ private:
     platform::ScopedConnection view_refreshed_;
     platform::ScopedConnection drawing_finished_;
     QImage frame_;
+    FrameCache cache_;
+    // The key of the frame shown, when it is known to be current.
+    std::optional<FrameKey> shown_key_;
+    // Requests answered from the cache, which the drawer has not seen: the next drawing carries them out too, so
+    // its layer images follow the map.
+    gis::RedrawRequest unseen_;
+    // The drawer's last frame is not the one shown (a frame came from the cache since).
+    bool drawer_behind_ = false;
     int draw_count_ = 0;
     bool suspended_ = false;
     bool drawing_ = false;

@@ -127,6 +127,34 @@ void Column::AppendNull() {
     MarkNull(true);
 }
 
+void Column::GrowRows(size_t count) {
+    if (null_count_ > 0) {
+        nulls_.resize(nulls_.size() + count, false);
+    }
+    if (!offsets_.empty()) {
+        offsets_.resize(offsets_.size() + count, kNoOffset);
+    }
+    size_ += count;
+}
+
+std::span<int32_t> Column::GrowIntegers(size_t count) {
+    if (storage_ != Storage::Integer) {
+        platform::RaiseError(platform::error::kTypeMismatch);
+    }
+    integers_.resize(integers_.size() + count);
+    GrowRows(count);
+    return {integers_.data() + integers_.size() - count, count};
+}
+
+std::span<double> Column::GrowReals(size_t count) {
+    if (storage_ != Storage::Real) {
+        platform::RaiseError(platform::error::kTypeMismatch);
+    }
+    reals_.resize(reals_.size() + count);
+    GrowRows(count);
+    return {reals_.data() + reals_.size() - count, count};
+}
+
 void Column::AppendNonNull() {
     if (storage_ != Storage::None) {
         platform::RaiseError(platform::error::kTypeMismatch);
@@ -209,6 +237,39 @@ Column& ColumnTable::AddField(Field field) {
     return *columns_.back();
 }
 
+void ColumnTable::LoadLater(ColumnLoader loader, const std::vector<bool>& unread, size_t rows) {
+    unread_ = unread;
+    unread_.resize(columns_.size(), false);
+    loaded_ = std::make_unique<std::once_flag[]>(columns_.size());
+    filled_ = std::make_unique<std::atomic<bool>[]>(columns_.size());
+    row_count_ = rows;
+    loader_ = std::move(loader);
+}
+
+bool ColumnTable::IsLoaded(size_t column) const {
+    if (!loader_ || !unread_.at(column)) {
+        return true;
+    }
+    return filled_[column].load();
+}
+
+void ColumnTable::LoadOnce(size_t index) const {
+    std::call_once(loaded_[index], [&] {
+        if (!unread_.at(index)) {
+            return;
+        }
+        // Filled on the side, so that a failed load leaves the column empty for the next try.
+        Column column(columns_[index]->Type());
+        loader_(index, column);
+        if (column.Size() != row_count_) {
+            platform::RaiseError(platform::error::kPathFileAccess,
+                                 "The field '" + fields_[index].Name + "' no longer has the table's rows.");
+        }
+        *columns_[index] = std::move(column);
+        filled_[index].store(true);
+    });
+}
+
 int32_t ColumnTable::FindField(std::string_view name) const {
     for (size_t i = 0; i < fields_.size(); ++i) {
         if (platform::IEquals(fields_[i].Name, name)) {
@@ -236,26 +297,28 @@ int32_t ColumnTable::FindField(std::string_view name) const {
 }
 
 size_t ColumnTable::RowCount() const noexcept {
-    return columns_.empty() ? row_count_ : columns_.front()->Size();
+    return columns_.empty() || loader_ ? row_count_ : columns_.front()->Size();
 }
 
 const SortedIndex& ColumnTable::IndexOf(size_t column) const {
+    const Column& values = ColumnAt(column); // loaded outside the lock: loading may take long
     std::lock_guard lock(index_mutex_);
     auto& index = indexes_.at(column);
     if (!index) {
-        index = std::make_unique<SortedIndex>(*columns_[column]);
+        index = std::make_unique<SortedIndex>(values);
     }
     return *index;
 }
 
 const TimeValues& ColumnTable::TimesOf(size_t column, const platform::TimeReading& reading) const {
+    const Column& values = ColumnAt(column);
     std::lock_guard lock(index_mutex_);
     for (const ReadTimes& read : times_) {
         if (read.column == column && read.reading == reading) {
             return *read.times;
         }
     }
-    times_.push_back({column, reading, std::make_unique<TimeValues>(*columns_.at(column), reading)});
+    times_.push_back({column, reading, std::make_unique<TimeValues>(values, reading)});
     return *times_.back().times;
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +44,11 @@ public:
     void AppendZonedReal(double value, int offset_minutes);
     void AppendText(std::string value);
     void AppendNull();
+    /// Appends count rows without nulls and returns their values to fill in place, the fast way for values read
+    /// in bulk; the storage must be Integer (GrowIntegers) or Real (GrowReals). The span is valid until the next
+    /// append.
+    std::span<int32_t> GrowIntegers(size_t count);
+    std::span<double> GrowReals(size_t count);
     /// Appends a row that holds a value the column does not store (a shape, a blob); raises 13 for other columns.
     void AppendNonNull();
 
@@ -67,6 +75,7 @@ public:
 
 private:
     void MarkNull(bool is_null);
+    void GrowRows(size_t count);
 
     FieldType type_;
     Storage storage_;
@@ -94,10 +103,26 @@ public:
 
     /// Adds a field with an empty column and returns the column to fill.
     Column& AddField(Field field);
+
+    /// Fills a column that was left empty when the table was filled; called at most once per column.
+    using ColumnLoader = std::function<void(size_t column, Column& values)>;
+    /// Makes the columns marked in unread load on first use through loader (the rest are filled already), for
+    /// a table of `rows` rows. A column loads once even when several threads ask for it at the same time; a
+    /// loader that raises leaves the column unread, so the next use tries again. Call before the table is shared.
+    void LoadLater(ColumnLoader loader, const std::vector<bool>& unread, size_t rows);
+    /// Whether a column's values are in memory (false only for a column still waiting for its loader).
+    bool IsLoaded(size_t column) const;
     const std::vector<Field>& Fields() const noexcept { return fields_; }
     size_t FieldCount() const noexcept { return fields_.size(); }
-    const Column& ColumnAt(size_t index) const { return *columns_[index]; }
-    Column& ColumnAt(size_t index) { return *columns_[index]; }
+    /// A column's values; a column left for later is loaded first.
+    const Column& ColumnAt(size_t index) const {
+        EnsureLoaded(index);
+        return *columns_[index];
+    }
+    Column& ColumnAt(size_t index) {
+        EnsureLoaded(index);
+        return *columns_[index];
+    }
 
     /// The position of a field by name, letter case ignored; "Table.Field" also finds Field when Table is
     /// this table's name, and a bare name finds the one qualified field "Other.Field" of a joined table
@@ -117,8 +142,20 @@ public:
     const TimeValues& TimesOf(size_t column, const platform::TimeReading& reading) const;
 
 private:
+    void EnsureLoaded(size_t index) const {
+        if (loader_) {
+            LoadOnce(index);
+        }
+    }
+    void LoadOnce(size_t index) const;
+
     std::string name_;
     std::vector<Field> fields_;
+    ColumnLoader loader_;
+    // One flag per column; a flag is set once its column holds its values. Empty for a table filled at once.
+    std::unique_ptr<std::once_flag[]> loaded_;
+    std::vector<bool> unread_;
+    std::unique_ptr<std::atomic<bool>[]> filled_; // per column: its loader has filled it
     std::vector<std::unique_ptr<Column>> columns_;
     size_t row_count_ = 0;
     mutable std::mutex index_mutex_;

@@ -139,8 +139,10 @@ void ReportMissingField(const FeatureLayer& layer, const std::string& field) {
 // renderer.
 class LayerPainter {
 public:
-    LayerPainter(QPainter& painter, const ViewTransform& transform, const GeometryColumn& shapes, GeometryType type)
-        : painter_(painter), canvas_(painter), transform_(transform), shapes_(shapes), type_(type),
+    // `keep_order` draws overlapping markers in the order they come everywhere (MarkerCanvas).
+    LayerPainter(QPainter& painter, const ViewTransform& transform, const GeometryColumn& shapes, GeometryType type,
+                 bool keep_order)
+        : painter_(painter), canvas_(painter, keep_order), transform_(transform), shapes_(shapes), type_(type),
           visible_(transform.VisibleExtent()), width_(transform.Width()), height_(transform.Height()) {}
 
     // Draws feature `row` with `symbol`; `rotation` adds degrees counter-clockwise to a marker's own angle.
@@ -385,38 +387,78 @@ void DrawUniqueValues(LayerPainter& drawer, const FeatureLayer& layer, const Uni
     drawer.Finish();
 }
 
+// Draws `rows` with the layer's renderer.
+void DrawRows(LayerPainter& drawer, const FeatureLayer& layer, const IFeatureRenderer& renderer, const RowIds& rows) {
+    if (const auto* simple = dynamic_cast<const SimpleRenderer*>(&renderer)) {
+        DrawSimple(drawer, *simple, rows);
+    } else if (const auto* class_breaks = dynamic_cast<const ClassBreaksRenderer*>(&renderer)) {
+        DrawClassBreaks(drawer, layer, *class_breaks, rows);
+    } else if (const auto* unique = dynamic_cast<const UniqueValueRenderer*>(&renderer)) {
+        DrawUniqueValues(drawer, layer, *unique, rows);
+    }
+}
+
+GeometryType ShapeTypeOf(const FeatureLayer& layer, const GeometryColumn& shapes) {
+    if (shapes.Type == GeometryType::Null && layer.FeatureClass()) {
+        return layer.FeatureClass()->ShapeType();
+    }
+    return shapes.Type;
+}
+
 } // namespace
 
-void DrawFeatureLayer(QPainter& painter, const ViewTransform& transform, const FeatureLayer& layer,
-                      const GeometryColumn& shapes) {
+FeatureDrawing DrawFeatureLayer(QPainter& painter, const ViewTransform& transform, const FeatureLayer& layer,
+                                const GeometryColumn& shapes) {
+    FeatureDrawing drawing;
     const auto renderer = layer.Renderer();
     if (!renderer) {
-        return;
+        return drawing;
     }
+    const GeometryType type = ShapeTypeOf(layer, shapes);
+    // Features of a layer that may grow go on in the order later rows are let in (by time), each over those
+    // before it, so that rows let in later can go on top of the image alone.
+    const bool keep_order = layer.GrowsByAppending();
+    drawing.Appendable = keep_order && type != GeometryType::Null && !layer.Labels();
     if (const auto& trails = layer.Trails(); trails && !trails->empty()) {
         DrawTrails(painter, transform, shapes, *trails, TrailColor(layer));
     }
-    const auto visible = layer.VisibleFeatures();
+    const auto visible =
+        keep_order ? std::make_shared<const RowIds>(layer.VisibleFeaturesInGrowthOrder()) : layer.VisibleFeatures();
     if (!visible || visible->empty()) {
-        return;
-    }
-    GeometryType type = shapes.Type;
-    if (type == GeometryType::Null && layer.FeatureClass()) {
-        type = layer.FeatureClass()->ShapeType();
+        return drawing;
     }
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
-    LayerPainter drawer(painter, transform, shapes, type);
-    if (const auto* simple = dynamic_cast<const SimpleRenderer*>(renderer.get())) {
-        DrawSimple(drawer, *simple, *visible);
-    } else if (const auto* class_breaks = dynamic_cast<const ClassBreaksRenderer*>(renderer.get())) {
-        DrawClassBreaks(drawer, layer, *class_breaks, *visible);
-    } else if (const auto* unique = dynamic_cast<const UniqueValueRenderer*>(renderer.get())) {
-        DrawUniqueValues(drawer, layer, *unique, *visible);
+    {
+        LayerPainter drawer(painter, transform, shapes, type, keep_order);
+        DrawRows(drawer, layer, *renderer, *visible);
     }
     painter.restore();
     DrawFeatureLabels(painter, transform, layer, shapes);
+    return drawing;
+}
+
+bool DrawAppendedFeatures(QPainter& painter, const ViewTransform& transform, const FeatureLayer& layer,
+                          const GeometryColumn& shapes, const RowIds& rows, const FeatureDrawing& drawing) {
+    const auto renderer = layer.Renderer();
+    const GeometryType type = ShapeTypeOf(layer, shapes);
+    if (!drawing.Appendable || !renderer || type == GeometryType::Null || layer.Labels()) {
+        return false;
+    }
+    if (rows.empty()) {
+        return true;
+    }
+    // Each feature goes over the image as it went over the features before it in a whole drawing: markers
+    // keep the order they come in, lines and fills are drawn one by one.
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    {
+        LayerPainter drawer(painter, transform, shapes, type, true);
+        DrawRows(drawer, layer, *renderer, rows);
+    }
+    painter.restore();
+    return true;
 }
 
 } // namespace chronova::gis

@@ -170,6 +170,11 @@ int64_t MapDrawer::DrawCount(const ILayer& layer) const {
     return found == images_.end() ? 0 : found->second.Draws;
 }
 
+int64_t MapDrawer::AppendCount(const ILayer& layer) const {
+    const auto found = images_.find(&layer);
+    return found == images_.end() ? 0 : found->second.Appends;
+}
+
 QImage MapDrawer::Draw(QSize size, std::optional<Envelope> extent) {
     return Pass(Mode::CacheAware, {}, size, extent);
 }
@@ -227,6 +232,9 @@ void MapDrawer::Compose(Mode mode, const std::unordered_set<const ILayer*>& name
     const ViewTransform transform(extent ? *extent : DefaultExtent(), image_size.width(), image_size.height());
     const bool view_changed = image_size != drawn_size_ || !(transform.VisibleExtent() == drawn_extent_) ||
                               map_reference_ != drawn_reference_;
+    if (view_changed) {
+        ++view_;
+    }
     drawn_size_ = image_size;
     drawn_extent_ = transform.VisibleExtent();
     drawn_reference_ = map_reference_;
@@ -248,7 +256,8 @@ void MapDrawer::Compose(Mode mode, const std::unordered_set<const ILayer*>& name
             image.Layer = layer;
         }
         const uint64_t revision = RevisionOf(*layer);
-        const bool stale = view_changed || !image.Current || image.Revision != revision;
+        const bool stale_view = view_changed || image.View != view_;
+        const bool stale = stale_view || !image.Current || image.Revision != revision;
         bool redraw = stale;
         switch (mode) {
         case Mode::All:
@@ -262,8 +271,12 @@ void MapDrawer::Compose(Mode mode, const std::unordered_set<const ILayer*>& name
             break;
         }
         if (redraw) {
+            const bool appended = add_appended_rows_ && !stale_view && image.Current && image.Revision != revision &&
+                                  AppendToLayer(*layer, image, transform);
             image.Revision = revision;
-            DrawLayer(layer, image, transform);
+            if (!appended) {
+                DrawLayer(layer, image, transform);
+            }
             lowest_redrawn = std::min(lowest_redrawn, i);
         }
     }
@@ -308,6 +321,9 @@ void MapDrawer::DrawLayer(const std::shared_ptr<ILayer>& layer, LayerImage& imag
     ++image.Draws;
     image.Version = ++drawings_;
     image.Current = true;
+    image.View = view_;
+    image.Shapes.reset();
+    image.Features = FeatureDrawing{};
     if (!Draws(*layer)) {
         image.Image = QImage();
         return;
@@ -324,7 +340,8 @@ void MapDrawer::DrawLayer(const std::shared_ptr<ILayer>& layer, LayerImage& imag
             rasters_.Draw(painter, transform, *raster, extent);
         } else if (const auto* feature = dynamic_cast<const FeatureLayer*>(layer.get())) {
             if (const auto shapes = ShapesOf(*feature)) {
-                DrawFeatureLayer(painter, transform, *feature, *shapes);
+                image.Features = DrawFeatureLayer(painter, transform, *feature, *shapes);
+                image.Shapes = shapes;
             }
         } else if (auto* drawable = dynamic_cast<IDrawableLayer*>(layer.get())) {
             PainterDisplay display(painter, transform);
@@ -332,8 +349,37 @@ void MapDrawer::DrawLayer(const std::shared_ptr<ILayer>& layer, LayerImage& imag
         }
     } catch (const std::exception& error) {
         // One layer that cannot draw leaves the others drawn; the host reports why.
+        image.Features = FeatureDrawing{};
         ReportHostError("The layer '" + layer->Name() + "' cannot be drawn: " + error.what());
     }
+}
+
+bool MapDrawer::AppendToLayer(const ILayer& layer, LayerImage& image, const ViewTransform& transform) {
+    const auto* feature = dynamic_cast<const FeatureLayer*>(&layer);
+    if (feature == nullptr || !image.Features.Appendable ||
+        image.Image.size() != QSize(transform.Width(), transform.Height())) {
+        return false;
+    }
+    const std::shared_ptr<const GeometryColumn> shapes = ShapesOf(*feature);
+    if (!shapes || shapes != image.Shapes.lock()) {
+        return false;
+    }
+    try {
+        const std::optional<RowIds> rows = feature->RowsAppendedSince(image.Revision);
+        if (!rows) {
+            return false;
+        }
+        QPainter painter(&image.Image);
+        if (!DrawAppendedFeatures(painter, transform, *feature, *shapes, *rows, image.Features)) {
+            return false;
+        }
+    } catch (const std::exception&) {
+        return false; // drawn whole instead, which reports what went wrong
+    }
+    ++image.Draws;
+    ++image.Appends;
+    image.Version = ++drawings_;
+    return true;
 }
 
 } // namespace chronova::gis

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "gis/data/geometry_column.h"
+#include "gis/drawing/feature_drawer.h"
 #include "gis/drawing/raster_drawer.h"
 #include "gis/drawing/view_transform.h"
 #include "gis/layers/feature_layer.h"
@@ -34,7 +35,10 @@ public:
 
     /// Draws the map at a size, showing an extent (by default the one DefaultExtent gives). Layers that keep a
     /// display cache (ILayer::Cached) are drawn again only when what they draw or the view changed; all others
-    /// are drawn again.
+    /// are drawn again. Whenever a feature layer is drawn again in the same view and it only let more rows in
+    /// after those it showed (FeatureLayer::RowsAppendedSince: a time layer showing its previous steps moving
+    /// forward), only those rows are drawn onto its last image, which gives the same pixels; anything else
+    /// draws the layer whole.
     QImage Draw(QSize size, std::optional<Envelope> extent = {});
     /// Draws every layer again, caches or not.
     QImage Refresh(QSize size, std::optional<Envelope> extent = {});
@@ -59,8 +63,14 @@ public:
     /// The colour under every layer; white by default. Takes effect at the next drawing pass.
     void Background(QColor color) { background_ = color; }
 
+    /// Whether feature layers that only let rows in are added to (the default) or drawn whole, as before such
+    /// layers were added to; the pixels are the same either way. For benchmarks and diagnostics.
+    void AddAppendedRows(bool enabled) noexcept { add_appended_rows_ = enabled; }
+
     /// How often a layer has been drawn into its image, for tests and diagnostics.
     int64_t DrawCount(const ILayer& layer) const;
+    /// How many of those drawings only added the rows a feature layer let in to its last image.
+    int64_t AppendCount(const ILayer& layer) const;
     /// The drawer of raster layers, with its caches and counters.
     RasterDrawer& Rasters() noexcept { return rasters_; }
     const std::shared_ptr<Map>& BoundMap() const noexcept { return map_; }
@@ -82,6 +92,13 @@ private:
         bool Current = false;
         uint64_t Revision = 0;
         int64_t Draws = 0;
+        int64_t Appends = 0;
+        // The view the image was drawn for (view_); a layer hidden for a while may come back to another view.
+        uint64_t View = 0;
+        // For a feature layer: the shapes drawn and what the drawing left, so that rows let in later can be
+        // added to the image.
+        std::weak_ptr<const GeometryColumn> Shapes;
+        FeatureDrawing Features;
         // Which drawing of the drawer made the image; never the same for two drawings, even of two layers that
         // lived at the same address one after the other.
         uint64_t Version = 0;
@@ -106,6 +123,8 @@ private:
     void Compose(Mode mode, const std::unordered_set<const ILayer*>& named, QSize size,
                  const std::optional<Envelope>& extent);
     void DrawLayer(const std::shared_ptr<ILayer>& layer, LayerImage& image, const ViewTransform& transform);
+    // Adds the rows a feature layer let in since its image was drawn; false when the layer must be drawn whole.
+    bool AppendToLayer(const ILayer& layer, LayerImage& image, const ViewTransform& transform);
     void ComposeFrame(const std::vector<std::shared_ptr<ILayer>>& layers, size_t lowest_redrawn, QSize size);
     void SetMapSpatialReference(const std::string& wkt);
     const Projection& ProjectionFrom(const std::string& wkt);
@@ -114,6 +133,7 @@ private:
 
     std::shared_ptr<Map> map_;
     QColor background_{Qt::white};
+    bool add_appended_rows_ = true;
     QImage frame_;
     RasterDrawer rasters_;
     // The background with the bottom layers that did not change composed on it, and which images those were:
@@ -123,7 +143,8 @@ private:
     std::vector<std::pair<const ILayer*, uint64_t>> base_layers_;
     uint64_t drawings_ = 0;
 
-    // The view the layer images were drawn for.
+    // The view the layer images were drawn for, and a number that changes with it.
+    uint64_t view_ = 0;
     QSize drawn_size_;
     Envelope drawn_extent_;
     std::string drawn_reference_;

@@ -116,7 +116,7 @@ Queues& KeptQueues() {
 
 } // namespace
 
-MarkerCanvas::MarkerCanvas(QPainter& painter) : painter_(painter) {
+MarkerCanvas::MarkerCanvas(QPainter& painter, bool keep_order) : painter_(painter), keep_order_(keep_order) {
     Queues& kept = KeptQueues();
     stamps_.swap(kept.stamps);
     sorted_.swap(kept.sorted);
@@ -169,15 +169,21 @@ void MarkerCanvas::Flush() {
     if (stamps_.empty()) {
         return;
     }
-    if (stamps_.size() < kSortedFrom || height_ <= 0) {
+    if (stamps_.size() < kSortedFrom || height_ <= 0 || (keep_order_ && bits_ == nullptr)) {
         for (const Stamp& stamp : stamps_) {
             Draw(stamp);
         }
-        stamps_.clear();
-        return;
+    } else if (keep_order_) {
+        BlendInBands();
+    } else {
+        DrawSortedByBand();
     }
+    stamps_.clear();
+}
+
+void MarkerCanvas::DrawSortedByBand() {
     // A stable counting sort by the band of the top row.
-    const size_t bands = static_cast<size_t>((height_ + kBandRows - 1) / kBandRows);
+    const auto bands = static_cast<size_t>((height_ + kBandRows - 1) / kBandRows);
     const auto band_of = [&](const Stamp& stamp) {
         return static_cast<size_t>(std::clamp(stamp.Top, 0, height_ - 1) / kBandRows);
     };
@@ -195,20 +201,57 @@ void MarkerCanvas::Flush() {
     for (const Stamp& stamp : sorted_) {
         Draw(stamp);
     }
-    stamps_.clear();
+}
+
+void MarkerCanvas::BlendInBands() {
+    // A stable counting sort into the bands each marker's rows reach; most reach one band, some two.
+    const auto bands = static_cast<size_t>((height_ + kBandRows - 1) / kBandRows);
+    const auto first_band = [&](const Stamp& stamp) {
+        return static_cast<size_t>(std::clamp(stamp.Top, 0, height_ - 1) / kBandRows);
+    };
+    const auto last_band = [&](const Stamp& stamp) {
+        return static_cast<size_t>(std::clamp(stamp.Top + stamp.Sprite->Image.height() - 1, 0, height_ - 1) /
+                                   kBandRows);
+    };
+    band_starts_.assign(bands + 1, 0);
+    for (const Stamp& stamp : stamps_) {
+        for (size_t band = first_band(stamp); band <= last_band(stamp); ++band) {
+            ++band_starts_[band + 1];
+        }
+    }
+    for (size_t band = 1; band <= bands; ++band) {
+        band_starts_[band] += band_starts_[band - 1];
+    }
+    sorted_.resize(band_starts_[bands]);
+    for (const Stamp& stamp : stamps_) {
+        for (size_t band = first_band(stamp); band <= last_band(stamp); ++band) {
+            sorted_[band_starts_[band]++] = stamp;
+        }
+    }
+    // band_starts_[band] is now where the band's markers end.
+    size_t begin = 0;
+    for (size_t band = 0; band < bands; ++band) {
+        const int band_top = static_cast<int>(band) * kBandRows;
+        const int band_end = std::min(band_top + kBandRows, height_);
+        for (size_t i = begin; i < band_starts_[band]; ++i) {
+            const Stamp& stamp = sorted_[i];
+            BlendInto(stamp.Left, stamp.Top, *stamp.Sprite, band_top, band_end);
+        }
+        begin = band_starts_[band];
+    }
 }
 
 void MarkerCanvas::Draw(const Stamp& stamp) {
     if (bits_ != nullptr) {
-        BlendInto(stamp.Left, stamp.Top, *stamp.Sprite);
+        BlendInto(stamp.Left, stamp.Top, *stamp.Sprite, 0, height_);
     } else {
         painter_.drawImage(QPoint(stamp.Left, stamp.Top), stamp.Sprite->Image);
     }
 }
 
-void MarkerCanvas::BlendInto(int left, int top, const MarkerSprite& sprite) {
-    const int first_row = std::max(0, -top);
-    const int end_row = std::min(sprite.Image.height(), height_ - top);
+void MarkerCanvas::BlendInto(int left, int top, const MarkerSprite& sprite, int first_image_row, int end_image_row) {
+    const int first_row = std::max(0, first_image_row - top);
+    const int end_row = std::min(sprite.Image.height(), end_image_row - top);
     const uint8_t* sprite_bits = sprite.Image.constBits();
     const int64_t sprite_bytes_per_line = sprite.Image.bytesPerLine();
     for (int row = first_row; row < end_row; ++row) {

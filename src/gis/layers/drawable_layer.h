@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "gis/data/geometry_column.h"
 #include "gis/symbology/symbols.h"
@@ -28,6 +30,10 @@ public:
     virtual void Draw(IDisplay& display) = 0;
     /// Counts changes of what the layer draws, so that a cached image of it is redrawn only when needed.
     virtual uint64_t DrawRevision() const = 0;
+    /// What the layer draws now, as bytes, when it can say: equal bytes draw equal images, so an image drawn
+    /// once serves again when the layer comes back to the same state (a time step shown again). Empty when the
+    /// layer cannot say; then only DrawRevision tells.
+    virtual std::optional<std::string> DrawState() const { return std::nullopt; }
 };
 
 } // namespace chronova::gis

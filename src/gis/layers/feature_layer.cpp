@@ -131,6 +131,7 @@ void FeatureLayer::DefinitionExpression(std::string text) {
     if (text == definition_text_) {
         return;
     }
+    const uint64_t draw_revision_before = DrawRevision();
     definition_text_ = std::move(text);
     definition_ = WhereClause();
     parse_error_.clear();
@@ -142,9 +143,113 @@ void FeatureLayer::DefinitionExpression(std::string text) {
         parse_error_ = e.what();
     }
     Changed();
+    FollowGrowth(draw_revision_before);
     if (!parse_error_.empty()) {
         ReportDefinitionError(parse_error_);
     }
+}
+
+void FeatureLayer::FollowsGrowth(bool follows) {
+    if (follows == follows_growth_) {
+        return;
+    }
+    follows_growth_ = follows;
+    const uint64_t draw_revision_before = DrawRevision();
+    growth_tracks_.clear();
+    growth_steps_.clear();
+    growth_data_ = nullptr;
+    // The order the features are drawn in changes.
+    Changed();
+    FollowGrowth(draw_revision_before);
+}
+
+void FeatureLayer::FollowGrowth(uint64_t draw_revision_before) {
+    // Growth is followed for as many steps as a drawer could still hold an image of.
+    constexpr size_t kKeptSteps = 1024;
+    std::vector<WhereClause::UpperBound> bounds;
+    std::shared_ptr<const ColumnTable> data;
+    if (follows_growth_ && feature_class_ && parse_error_.empty()) {
+        try {
+            data = feature_class_->Data();
+            bounds = definition_.UpperBounds(*data, time_reading_);
+        } catch (const platform::AutomationError&) {
+            // The expression does not suit the data (or names joined fields); drawing reports why.
+            bounds.clear();
+        }
+    }
+    const bool continues = !bounds.empty() && data == growth_data_ && !growth_steps_.empty() &&
+                           growth_steps_.back() == draw_revision_before;
+    if (continues) {
+        // A track goes on while its bound is still there, of the same shape, and reaches at least as far.
+        std::erase_if(growth_tracks_, [&](GrowthTrack& track) {
+            const auto same = std::find_if(bounds.begin(), bounds.end(), [&](const WhereClause::UpperBound& bound) {
+                return bound.order == track.order && bound.shape == track.shape && bound.end >= track.ends.back();
+            });
+            if (same == bounds.end()) {
+                return true;
+            }
+            track.ends.push_back(same->end);
+            return false;
+        });
+    }
+    if (!continues || growth_tracks_.empty()) {
+        growth_tracks_.clear();
+        growth_steps_.clear();
+        growth_data_ = bounds.empty() ? nullptr : data;
+        for (const WhereClause::UpperBound& bound : bounds) {
+            growth_tracks_.push_back(GrowthTrack{bound.order, bound.shape, bound.whole, {bound.end}});
+        }
+    }
+    if (growth_tracks_.empty()) {
+        return;
+    }
+    growth_steps_.push_back(DrawRevision());
+    if (growth_steps_.size() > kKeptSteps) {
+        const auto dropped = static_cast<std::ptrdiff_t>(growth_steps_.size() - kKeptSteps);
+        growth_steps_.erase(growth_steps_.begin(), growth_steps_.begin() + dropped);
+        for (GrowthTrack& track : growth_tracks_) {
+            track.ends.erase(track.ends.begin(), track.ends.begin() + dropped);
+        }
+    }
+}
+
+RowIds FeatureLayer::GrowthRows(size_t first, size_t last) const {
+    const GrowthTrack& track = growth_tracks_.front();
+    const auto order_begin = track.order->begin();
+    RowIds rows(order_begin + static_cast<std::ptrdiff_t>(first), order_begin + static_cast<std::ptrdiff_t>(last));
+    if (!track.whole) {
+        rows = definition_.Filter(*growth_data_, std::move(rows), time_reading_);
+    }
+    if (!joins_.empty()) {
+        const RowIds& joined = joins_.back()->FeatureRows();
+        std::erase_if(rows, [&](uint32_t row) { return !std::binary_search(joined.begin(), joined.end(), row); });
+    }
+    if (time_selection_) {
+        std::erase_if(rows, [&](uint32_t row) {
+            return !std::binary_search(time_selection_->begin(), time_selection_->end(), row);
+        });
+    }
+    return rows;
+}
+
+RowIds FeatureLayer::VisibleFeaturesInGrowthOrder() const {
+    if (growth_tracks_.empty() || !feature_class_ || feature_class_->Data() != growth_data_) {
+        return {};
+    }
+    return GrowthRows(0, growth_tracks_.front().ends.back());
+}
+
+std::optional<RowIds> FeatureLayer::RowsAppendedSince(uint64_t since) const {
+    if (growth_tracks_.empty() || growth_steps_.back() != DrawRevision() || !feature_class_ ||
+        feature_class_->Data() != growth_data_) {
+        return std::nullopt;
+    }
+    const auto from = std::find(growth_steps_.begin(), growth_steps_.end(), since);
+    if (from == growth_steps_.end()) {
+        return std::nullopt;
+    }
+    const std::vector<size_t>& ends = growth_tracks_.front().ends;
+    return GrowthRows(ends[static_cast<size_t>(from - growth_steps_.begin())], ends.back());
 }
 
 std::string FeatureLayer::DefinitionError() const {

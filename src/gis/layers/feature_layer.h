@@ -75,6 +75,24 @@ public:
     /// The rows of the feature class that are drawn: those the definition expression lets through that the
     /// top join keeps, ascending. Empty when the expression does not work. Kept until DataRevision() changes.
     std::shared_ptr<const RowIds> VisibleFeatures() const;
+    /// Whether the layer follows an upper bound of its definition expression on a field as it rises (a time
+    /// layer showing its previous steps turns this on): its features are then drawn in the order the bound lets
+    /// them in, oldest first, so that a step forward draws only the new ones over the last image. Off by
+    /// default: other layers draw in row order, whatever their expression. A change counts as a change of what
+    /// the layer draws.
+    void FollowsGrowth(bool follows);
+    bool FollowsGrowth() const noexcept { return follows_growth_; }
+    /// Whether the layer follows growth and its definition expression bounds a field from above (`T <= t`,
+    /// alone or ANDed with other terms), so that moving the bound up only lets rows in.
+    bool GrowsByAppending() const noexcept { return !growth_tracks_.empty(); }
+    /// For a layer that grows by appending: its visible features in the order of the bounded field (ties by row),
+    /// the order in which a later bound lets rows in. Empty for any other layer.
+    RowIds VisibleFeaturesInGrowthOrder() const;
+    /// The rows visible now that were not visible when DrawRevision() was `since`, in the order of the bounded
+    /// field, when since then only the definition expression changed, each time moving the same upper bound
+    /// further along: VisibleFeaturesInGrowthOrder() then is its value at `since` followed by these rows. Costs
+    /// the rows let in, not the rows visible. Nothing otherwise, or when `since` lies too far back.
+    std::optional<RowIds> RowsAppendedSince(uint64_t since) const;
     /// Counts changes of what the layer draws (expression, joins, feature class), so drawing code can tell
     /// whether an image it cached is still current.
     uint64_t DataRevision() const noexcept { return revision_; }
@@ -103,6 +121,9 @@ private:
     RowIds ComputeDefinitionRows() const;
     void ReportDefinitionError(const std::string& error) const;
     void ApplyDefaultRenderer();
+    void FollowGrowth(uint64_t draw_revision_before);
+    // The visible rows among positions [first, last) of the growth track's order, in that order.
+    RowIds GrowthRows(size_t first, size_t last) const;
 
     std::shared_ptr<IFeatureClass> feature_class_;
     std::string data_source_type_;
@@ -119,6 +140,20 @@ private:
     uint64_t replaced_renderer_revisions_ = 0;
     std::optional<LabelSettings> labels_;
     uint64_t label_changes_ = 0;
+
+    // How the visible rows grew over consecutive changes of the definition expression that only moved one upper
+    // bound up: the ends along the bound's order at each step, with the draw revision each step made.
+    struct GrowthTrack {
+        const std::vector<uint32_t>* order = nullptr;
+        std::string shape;
+        bool whole = false;
+        std::vector<size_t> ends;
+    };
+    bool follows_growth_ = false;
+    std::shared_ptr<const ColumnTable> growth_data_;
+    std::vector<GrowthTrack> growth_tracks_;
+    // The draw revision each step of the growth made.
+    std::vector<uint64_t> growth_steps_;
 
     mutable std::shared_ptr<const RowIds> visible_;
     mutable uint64_t visible_revision_ = 0;

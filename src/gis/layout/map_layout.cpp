@@ -174,6 +174,7 @@ void MapLayout::Prepare(const QImage& frame, const Map& map, QColor background, 
     frame_size_ = frame.size();
     style_ = PieceStyle::For(frame_size_);
     time_font_ = style_.Font(style_.TextPixels, true);
+    time_text_.reset();
     title_ = TitleImage(map);
     if (settings_.Legend.Shown) {
         const QSize room(std::max(static_cast<int>(frame_size_.width() * kLegendWidthShare),
@@ -221,24 +222,29 @@ void MapLayout::ScaleChanged(const Map& map, const ViewTransform& transform) {
     placed_.ScaleBar = scale_bar_.isNull() ? QRect() : Aligned(scale_bar_room_, scale_bar_.size(), frame_size_);
 }
 
-void MapLayout::DrawTimeLabel(QPainter& painter, const std::string& time_label) const {
+void MapLayout::DrawTimeLabel(QPainter& painter, const std::string& time_label) {
     if (time_label_room_.isEmpty() || time_label.empty()) {
         return;
     }
-    const QFont& font = time_font_;
-    const QFontMetricsF metrics(font);
+    if (!time_text_) {
+        time_text_.emplace(time_font_);
+    }
     const int room = time_label_room_.width() - 2 * style_.Padding;
-    const QString text = metrics.elidedText(QString::fromStdString(time_label), Qt::ElideRight, room);
-    const int width = std::min(room, static_cast<int>(std::ceil(metrics.horizontalAdvance(text))));
+    QString text = QString::fromStdString(time_label);
+    double advance = time_text_->Width(text);
+    if (advance > room - 1.0) { // too long, or nearly: shortened with an ellipsis where it does not fit
+        const QFontMetricsF metrics(time_font_);
+        text = metrics.elidedText(text, Qt::ElideRight, room);
+        advance = metrics.horizontalAdvance(text);
+    }
+    const int width = std::min(room, static_cast<int>(std::ceil(advance)));
     const QRect box =
         Aligned(time_label_room_, QSize(width + 2 * style_.Padding, time_label_room_.height()), frame_size_);
     painter.setPen(QPen(style_.Border, 1.0));
     painter.setBrush(style_.Panel);
     painter.drawRect(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5));
-    painter.setFont(font);
     painter.setPen(style_.Text);
-    painter.drawText(box.adjusted(style_.Padding, style_.Padding, -style_.Padding, -style_.Padding),
-                     Qt::AlignLeft | Qt::AlignVCenter, text);
+    time_text_->Draw(painter, box.adjusted(style_.Padding, style_.Padding, -style_.Padding, -style_.Padding), text);
 }
 
 void MapLayout::Draw(QImage& frame, const Map& map, QColor background, const ViewTransform& transform,

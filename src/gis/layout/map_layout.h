@@ -4,11 +4,13 @@
 #include <QFont>
 #include <QImage>
 #include <QRect>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "gis/data/geometry_column.h"
 #include "gis/drawing/view_transform.h"
+#include "gis/layout/cached_text_line.h"
 #include "gis/layout/color_bar.h"
 #include "gis/layout/layout_settings.h"
 #include "gis/layout/legend.h"
@@ -36,7 +38,7 @@ Envelope ExtentWithRoom(const Envelope& data, QSize frame, const FrameRoom& room
 /// label, each on a panel. The first frame decides what the pieces show and where they go, choosing for each
 /// the corner or edge that hides the least data, and the pieces keep their places on every later frame. The
 /// title, legend and scale bar are drawn once and only blitted afterwards; the colour bar is drawn again when
-/// the range of a raster changes, and the time label on every frame.
+/// the range of a raster changes, and the time label on every frame, from glyphs looked up once per character.
 class MapLayout {
 public:
     explicit MapLayout(LayoutSettings settings);
@@ -81,7 +83,7 @@ private:
     QImage ScaleBarImage(const Map& map, const ViewTransform& transform) const;
     int ColorBarWidth() const;
     QSize TimeLabelRoom(const std::string& time_label) const;
-    void DrawTimeLabel(QPainter& painter, const std::string& time_label) const;
+    void DrawTimeLabel(QPainter& painter, const std::string& time_label);
 
     LayoutSettings settings_;
     LayerNamer namer_;
@@ -89,6 +91,7 @@ private:
     QSize frame_size_;
     PieceStyle style_;
     QFont time_font_;
+    std::optional<CachedTextLine> time_text_; // the time label's glyphs, looked up once per character
     QImage title_;
     QImage legend_;
     QImage scale_bar_;

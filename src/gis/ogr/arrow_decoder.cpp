@@ -265,6 +265,54 @@ void AppendValue(const ArrowArray& array, const ArrowType& type, int64_t index, 
     }
 }
 
+// Appends a run of values of an array without nulls in one go, for the types large layers mostly hold: ids,
+// whole numbers, doubles and date-times without a zone. Returns false, having appended nothing, for the rest.
+bool AppendWithoutNulls(const ArrowArray& array, const ArrowType& type, int64_t begin, int64_t length, Column& column) {
+    if (array.null_count != 0 || type.zoned || array.n_buffers < 2 || array.buffers[1] == nullptr) {
+        return false;
+    }
+    const auto count = static_cast<size_t>(length);
+    switch (column.Type()) {
+    case FieldType::Integer:
+    case FieldType::OID: {
+        if (type.kind != Kind::Int32 && type.kind != Kind::Int64) {
+            return false;
+        }
+        // Checked first, so that a value beyond 32 bits takes the row by row path, which raises the overflow.
+        for (int64_t row = 0; row < length && type.kind == Kind::Int64; ++row) {
+            const auto value = ValueAt<int64_t>(array, begin + row);
+            if (value < INT32_MIN || value > INT32_MAX) {
+                return false;
+            }
+        }
+        const std::span<int32_t> values = column.GrowIntegers(count);
+        for (size_t row = 0; row < count; ++row) {
+            values[row] = static_cast<int32_t>(IntegerAt(array, type.kind, begin + static_cast<int64_t>(row)));
+        }
+        return true;
+    }
+    case FieldType::Double:
+        if (type.kind != Kind::Float64) {
+            return false;
+        }
+        std::memcpy(column.GrowReals(count).data(), static_cast<const char*>(array.buffers[1]) + begin * 8,
+                    count * sizeof(double));
+        return true;
+    case FieldType::Date: {
+        if (type.kind != Kind::Timestamp && type.kind != Kind::Date32 && type.kind != Kind::Date64) {
+            return false;
+        }
+        const std::span<double> values = column.GrowReals(count);
+        for (size_t row = 0; row < count; ++row) {
+            values[row] = OleDateFromUnixMilliseconds(MillisecondsAt(array, type, begin + static_cast<int64_t>(row)));
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 bool ArrowFormatSuits(std::string_view format, FieldType type) noexcept {
@@ -309,6 +357,9 @@ void AppendArrowColumn(const ArrowSchema& schema, const ArrowArray& array, int64
                              "The Arrow type '" + std::string(format) + "' does not suit the field.");
     }
     const ArrowType type = ParseFormat(format);
+    if (length > 0 && AppendWithoutNulls(array, type, array.offset + first, length, column)) {
+        return;
+    }
     column.Reserve(column.Size() + static_cast<size_t>(length));
     for (int64_t row = 0; row < length; ++row) {
         const int64_t index = array.offset + first + row;

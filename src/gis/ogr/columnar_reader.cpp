@@ -1,6 +1,8 @@
 #include "gis/ogr/columnar_reader.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <future>
 #include <span>
 #include <stdexcept>
 #include <utility>
@@ -134,19 +136,35 @@ Plan MakePlan(OGRLayerH layer, std::string_view oid_field) {
     return plan;
 }
 
+// The columns one read fills: for each field of the plan its column, or null for a field this read leaves alone;
+// shapes is filled when the shape field's column is given.
+struct Sink {
+    std::vector<Column*> columns;
+    GeometryColumn* shapes = nullptr;
+
+    bool Reads(size_t target) const { return columns[target] != nullptr; }
+};
+
 struct Output {
     std::shared_ptr<ColumnTable> table;
     std::shared_ptr<GeometryColumn> shapes;
 };
 
-Output EmptyOutput(OGRLayerH layer, const Plan& plan) {
+// The feature count when GDAL knows it without reading the rows, else 0.
+size_t FastCount(OGRLayerH layer) {
+    const GIntBig count = OGR_L_GetFeatureCount(layer, FALSE);
+    return count > 0 ? static_cast<size_t>(count) : 0;
+}
+
+// An empty table of the plan's fields; the columns that will be read are sized for the layer's rows.
+Output EmptyOutput(OGRLayerH layer, const Plan& plan, const std::vector<bool>& read_now) {
     Output output;
     output.table = std::make_shared<ColumnTable>(OGR_L_GetName(layer));
-    const GIntBig count = OGR_L_GetFeatureCount(layer, FALSE);
-    for (const Field& field : plan.fields) {
-        Column& column = output.table->AddField(field);
-        if (count > 0) {
-            column.Reserve(static_cast<size_t>(count));
+    const size_t count = FastCount(layer);
+    for (size_t i = 0; i < plan.fields.size(); ++i) {
+        Column& column = output.table->AddField(plan.fields[i]);
+        if (read_now[i]) {
+            column.Reserve(count);
         }
     }
     if (plan.has_geometry) {
@@ -159,8 +177,30 @@ Output EmptyOutput(OGRLayerH layer, const Plan& plan) {
             }
             CPLFree(wkt);
         }
+        output.shapes->FeatureParts.reserve(count + 1);
+        if (output.shapes->Type == GeometryType::Point) {
+            // A point is one part of one coordinate.
+            output.shapes->X.reserve(count);
+            output.shapes->Y.reserve(count);
+            output.shapes->PartOffsets.reserve(count + 1);
+        }
     }
     return output;
+}
+
+// Empties the columns a read fills, so that a read that failed half way can start again.
+void ClearSink(const Sink& sink) {
+    for (Column* column : sink.columns) {
+        if (column != nullptr) {
+            *column = Column(column->Type());
+        }
+    }
+    if (sink.shapes != nullptr) {
+        GeometryColumn empty;
+        empty.Type = sink.shapes->Type;
+        empty.SpatialReference = sink.shapes->SpatialReference;
+        *sink.shapes = std::move(empty);
+    }
 }
 
 std::string StreamError(ArrowArrayStream& stream, const char* what) {
@@ -168,7 +208,7 @@ std::string StreamError(ArrowArrayStream& stream, const char* what) {
     return std::string(what) + (message != nullptr && *message != '\0' ? std::string(": ") + message : "");
 }
 
-void ReadArrowBatches(OGRLayerH layer, const Plan& plan, Output& output) {
+void ReadArrowBatches(OGRLayerH layer, const Plan& plan, const Sink& sink) {
     ArrowOwner<ArrowArrayStream> stream;
     const char* options[] = {"INCLUDE_FID=YES", nullptr};
     OGR_L_ResetReading(layer);
@@ -183,9 +223,13 @@ void ReadArrowBatches(OGRLayerH layer, const Plan& plan, Output& output) {
         throw ArrowUnavailable("the Arrow stream does not hold records");
     }
 
-    // The stream's column of each field of the plan.
+    // The stream's column of each field the read fills.
+    std::vector<size_t> read;
     std::vector<int64_t> children;
     for (size_t i = 0; i < plan.targets.size(); ++i) {
+        if (!sink.Reads(i)) {
+            continue;
+        }
         const Target& target = plan.targets[i];
         int64_t found = -1;
         for (int64_t child = 0; child < schema.value.n_children && found < 0; ++child) {
@@ -202,6 +246,7 @@ void ReadArrowBatches(OGRLayerH layer, const Plan& plan, Output& output) {
             throw ArrowUnavailable("the Arrow column '" + target.arrow_name + "' has the unsupported type '" +
                                    (format != nullptr ? format : "") + "'");
         }
+        read.push_back(i);
         children.push_back(found);
     }
 
@@ -217,12 +262,13 @@ void ReadArrowBatches(OGRLayerH layer, const Plan& plan, Output& output) {
         if (batch.value.n_children != schema.value.n_children) {
             throw ArrowUnavailable("an Arrow batch does not match its schema");
         }
-        for (size_t i = 0; i < plan.targets.size(); ++i) {
-            const ArrowSchema& child_schema = *schema.value.children[children[i]];
-            const ArrowArray& child = *batch.value.children[children[i]];
-            AppendArrowColumn(child_schema, child, batch.value.offset, batch.value.length, output.table->ColumnAt(i));
+        for (size_t k = 0; k < read.size(); ++k) {
+            const size_t i = read[k];
+            const ArrowSchema& child_schema = *schema.value.children[children[k]];
+            const ArrowArray& child = *batch.value.children[children[k]];
+            AppendArrowColumn(child_schema, child, batch.value.offset, batch.value.length, *sink.columns[i]);
             if (plan.targets[i].source == Source::Shape) {
-                AppendArrowShapes(child_schema, child, batch.value.offset, batch.value.length, *output.shapes);
+                AppendArrowShapes(child_schema, child, batch.value.offset, batch.value.length, *sink.shapes);
             }
         }
     }
@@ -298,20 +344,23 @@ void AppendFeatureValue(OGRFeatureH feature, const Target& target, Column& colum
     }
 }
 
-void ReadFeatures(OGRLayerH layer, const Plan& plan, Output& output, const GdalErrorTrap& trap) {
+void ReadFeatures(OGRLayerH layer, const Plan& plan, const Sink& sink, const GdalErrorTrap& trap) {
     std::vector<uint8_t> wkb;
     OGR_L_ResetReading(layer);
     CPLErrorReset();
     while (FeatureHandle feature{OGR_L_GetNextFeature(layer)}) {
         for (size_t i = 0; i < plan.targets.size(); ++i) {
+            if (!sink.Reads(i)) {
+                continue;
+            }
             const Target& target = plan.targets[i];
-            Column& column = output.table->ColumnAt(i);
+            Column& column = *sink.columns[i];
             switch (target.source) {
             case Source::ObjectId:
                 AppendWholeNumber(column, OGR_F_GetFID(feature.get()));
                 break;
             case Source::Shape:
-                AppendFeatureShape(feature.get(), column, *output.shapes, wkb);
+                AppendFeatureShape(feature.get(), column, *sink.shapes, wkb);
                 break;
             case Source::Attribute:
                 AppendFeatureValue(feature.get(), target, column);
@@ -325,59 +374,207 @@ void ReadFeatures(OGRLayerH layer, const Plan& plan, Output& output, const GdalE
     }
 }
 
-} // namespace
-
-LayerContents ReadLayer(const std::string& path, std::string_view layer_name, std::string_view oid_field,
-                        ReadMethod method, const std::vector<std::string>& open_options) {
-    RegisterGdalDrivers();
-    GdalErrorTrap trap;
-    std::error_code ignored;
-    if (!std::filesystem::exists(path, ignored)) {
-        platform::RaiseError(platform::error::kFileNotFound, "File not found: '" + path + "'.");
+// Tells GDAL to skip the layer's fields (and its shapes) that the read does not fill, so that it neither reads
+// nor converts them.
+void IgnoreOtherFields(OGRLayerH layer, const Plan& plan, const Sink& sink) {
+    std::vector<std::string> names{"OGR_STYLE"};
+    bool reads_shapes = false;
+    for (size_t i = 0; i < plan.targets.size(); ++i) {
+        const Target& target = plan.targets[i];
+        if (target.source == Source::Shape) {
+            reads_shapes = sink.Reads(i);
+        } else if (target.source == Source::Attribute && !sink.Reads(i)) {
+            names.push_back(plan.fields[i].Name);
+        }
     }
+    if (plan.has_geometry && !reads_shapes) {
+        names.emplace_back("OGR_GEOMETRY");
+    }
+    std::vector<const char*> list;
+    list.reserve(names.size() + 1);
+    for (const std::string& name : names) {
+        list.push_back(name.c_str());
+    }
+    list.push_back(nullptr);
+    OGR_L_SetIgnoredFields(layer, list.data());
+}
+
+// Fills the sink's columns from the layer in Arrow batches or feature by feature, as method asks; returns the way
+// the rows were read.
+ReadMethod ReadInto(OGRLayerH layer, const Plan& plan, const Sink& sink, ReadMethod method, const GdalErrorTrap& trap) {
+    IgnoreOtherFields(layer, plan, sink);
+    if (method != ReadMethod::Features) {
+        try {
+            ReadArrowBatches(layer, plan, sink);
+            return ReadMethod::Arrow;
+        } catch (const ArrowUnavailable& unavailable) {
+            if (method == ReadMethod::Arrow) {
+                platform::RaiseError(platform::error::kNotSupported, "The layer cannot be read in Arrow batches: " +
+                                                                         std::string(unavailable.what()) + ".");
+            }
+        } catch (const platform::AutomationError&) {
+            // Rows the batches could not carry (curves, for one) may still be read one by one.
+            if (method == ReadMethod::Arrow) {
+                throw;
+            }
+        }
+        ClearSink(sink);
+    }
+    ReadFeatures(layer, plan, sink, trap);
+    return ReadMethod::Features;
+}
+
+// A layer of a file opened on a GDAL handle of its own.
+struct OpenedLayer {
+    DatasetHandle dataset;
+    OGRLayerH layer = nullptr;
+};
+
+OpenedLayer OpenLayer(const std::string& path, std::string_view layer_name,
+                      const std::vector<std::string>& open_options, const GdalErrorTrap& trap) {
     std::vector<const char*> options;
     options.reserve(open_options.size() + 1);
     for (const std::string& option : open_options) {
         options.push_back(option.c_str());
     }
     options.push_back(nullptr);
-    DatasetHandle dataset{GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr,
-                                     options.data(), nullptr)};
-    if (!dataset) {
+    OpenedLayer opened;
+    opened.dataset.reset(GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr,
+                                    options.data(), nullptr));
+    if (!opened.dataset) {
         trap.Raise(platform::error::kPathFileAccess, "Cannot open '" + path + "'");
     }
-    OGRLayerH layer = layer_name.empty() ? GDALDatasetGetLayer(dataset.get(), 0)
-                                         : GDALDatasetGetLayerByName(dataset.get(), std::string(layer_name).c_str());
-    if (layer == nullptr) {
+    opened.layer = layer_name.empty()
+                       ? GDALDatasetGetLayer(opened.dataset.get(), 0)
+                       : GDALDatasetGetLayerByName(opened.dataset.get(), std::string(layer_name).c_str());
+    if (opened.layer == nullptr) {
         platform::RaiseError(platform::error::kInvalidProcedureCall,
                              "The layer '" + std::string(layer_name) + "' is not in '" + path + "'.");
     }
+    return opened;
+}
 
-    const Plan plan = MakePlan(layer, oid_field);
-    Output output;
-    ReadMethod used = method;
-    if (method != ReadMethod::Features) {
-        try {
-            output = EmptyOutput(layer, plan);
-            ReadArrowBatches(layer, plan, output);
-            used = ReadMethod::Arrow;
-        } catch (const ArrowUnavailable& unavailable) {
-            if (method == ReadMethod::Arrow) {
-                platform::RaiseError(platform::error::kNotSupported, "The layer cannot be read in Arrow batches: " +
-                                                                         std::string(unavailable.what()) + ".");
+// Opens the layer on a handle of its own and fills the sink from it.
+ReadMethod ReadOnOwnHandle(const std::string& path, const std::string& layer_name,
+                           const std::vector<std::string>& open_options, const Plan& plan, const Sink& sink,
+                           ReadMethod method) {
+    GdalErrorTrap trap;
+    const OpenedLayer opened = OpenLayer(path, layer_name, open_options, trap);
+    return ReadInto(opened.layer, plan, sink, method, trap);
+}
+
+Sink SinkFor(const Output& output, const std::vector<bool>& fields, const Plan& plan) {
+    Sink sink;
+    sink.columns.assign(plan.fields.size(), nullptr);
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (fields[i]) {
+            sink.columns[i] = &output.table->ColumnAt(i);
+            if (plan.targets[i].source == Source::Shape) {
+                sink.shapes = output.shapes.get();
             }
-            used = ReadMethod::Features;
-        } catch (const platform::AutomationError&) {
-            // Rows the batches could not carry (curves, for one) may still be read one by one.
-            if (method == ReadMethod::Arrow) {
-                throw;
-            }
-            used = ReadMethod::Features;
         }
     }
-    if (used == ReadMethod::Features) {
-        output = EmptyOutput(layer, plan);
-        ReadFeatures(layer, plan, output, trap);
+    return sink;
+}
+
+// What a field read on use needs to find its values again.
+struct LaterRead {
+    std::string path;
+    std::string layer_name;
+    std::vector<std::string> open_options;
+    Plan plan;
+    ReadMethod method = ReadMethod::Automatic;
+    size_t rows = 0;
+};
+
+void ReadOneField(const LaterRead& later, size_t field, Column& column) {
+    Sink sink;
+    sink.columns.assign(later.plan.fields.size(), nullptr);
+    sink.columns[field] = &column;
+    column.Reserve(later.rows);
+    ReadOnOwnHandle(later.path, later.layer_name, later.open_options, later.plan, sink, later.method);
+}
+
+} // namespace
+
+LayerContents ReadLayer(const std::string& path, std::string_view layer_name, std::string_view oid_field,
+                        ReadMethod method, const std::vector<std::string>& open_options) {
+    LayerReadOptions options;
+    options.Method = method;
+    options.OpenOptions = open_options;
+    return ReadLayer(path, layer_name, oid_field, options);
+}
+
+LayerContents ReadLayer(const std::string& path, std::string_view layer_name, std::string_view oid_field,
+                        const LayerReadOptions& options) {
+    RegisterGdalDrivers();
+    GdalErrorTrap trap;
+    std::error_code ignored;
+    if (!std::filesystem::exists(path, ignored)) {
+        platform::RaiseError(platform::error::kFileNotFound, "File not found: '" + path + "'.");
+    }
+    const OpenedLayer opened = OpenLayer(path, layer_name, options.OpenOptions, trap);
+    OGRLayerH layer = opened.layer;
+    const Plan plan = MakePlan(layer, oid_field);
+
+    // The fields read now: all, or the ids, the shapes and the dates a time layer needs at once.
+    std::vector<bool> read_now(plan.fields.size(), true);
+    if (options.OtherFieldsOnUse) {
+        for (size_t i = 0; i < plan.targets.size(); ++i) {
+            const Target& target = plan.targets[i];
+            read_now[i] =
+                target.source != Source::Attribute || target.ogr_type == OFTDate || target.ogr_type == OFTDateTime;
+        }
+    }
+    Output output = EmptyOutput(layer, plan, read_now);
+
+    // In parallel the shapes come through a second handle while this one reads the attributes.
+    std::vector<bool> attributes = read_now;
+    std::vector<bool> shapes(plan.fields.size(), false);
+    const bool split = options.Parallel && plan.has_geometry && std::count(read_now.begin(), read_now.end(), true) > 1;
+    if (split) {
+        for (size_t i = 0; i < plan.targets.size(); ++i) {
+            if (plan.targets[i].source == Source::Shape) {
+                shapes[i] = true;
+                attributes[i] = false;
+            }
+        }
+    }
+    const std::string resolved_name = OGR_L_GetName(layer);
+    std::future<ReadMethod> shapes_read;
+    if (split) {
+        shapes_read = std::async(std::launch::async, [&] {
+            return ReadOnOwnHandle(path, resolved_name, options.OpenOptions, plan, SinkFor(output, shapes, plan),
+                                   options.Method);
+        });
+    }
+    ReadMethod used = ReadMethod::Features;
+    try {
+        used = ReadInto(layer, plan, SinkFor(output, attributes, plan), options.Method, trap);
+    } catch (...) {
+        if (shapes_read.valid()) {
+            shapes_read.wait();
+        }
+        throw;
+    }
+    if (shapes_read.valid() && shapes_read.get() != used) {
+        used = ReadMethod::Features; // the rows are the same either way; report the slower
+    }
+    if (split && output.shapes->FeatureCount() != output.table->ColumnAt(0).Size()) {
+        platform::RaiseError(platform::error::kPathFileAccess,
+                             "The shapes and the attributes of '" + path + "' do not have the same rows.");
+    }
+
+    if (options.OtherFieldsOnUse) {
+        const size_t rows = output.table->ColumnAt(0).Size();
+        auto later = std::make_shared<LaterRead>(
+            LaterRead{path, resolved_name, options.OpenOptions, plan, options.Method, rows});
+        std::vector<bool> unread(read_now.size());
+        for (size_t i = 0; i < read_now.size(); ++i) {
+            unread[i] = !read_now[i];
+        }
+        output.table->LoadLater([later](size_t field, Column& column) { ReadOneField(*later, field, column); }, unread,
+                                rows);
     }
 
     LayerContents contents;

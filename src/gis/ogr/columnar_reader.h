@@ -30,6 +30,19 @@ struct LayerContents {
     ReadMethod Method = ReadMethod::Features;
 };
 
+/// How ReadLayer reads: all of a layer at once, or the parts a map draws first.
+struct LayerReadOptions {
+    ReadMethod Method = ReadMethod::Automatic;
+    /// GDAL open options for the file ("X_POSSIBLE_NAMES=lon", ...).
+    std::vector<std::string> OpenOptions;
+    /// When set, only the object ids, the shapes and the date fields are read at once; every other field is read
+    /// from the file on its first use (ColumnTable::LoadLater), so that fields nothing asks for cost nothing.
+    bool OtherFieldsOnUse = false;
+    /// When set, the shapes and the attributes read at once are read at the same time, each on a thread and a
+    /// GDAL handle of its own.
+    bool Parallel = false;
+};
+
 /// Reads a whole layer of a vector file (a shapefile, a dBASE table, a GeoPackage) in one pass. An empty layer
 /// name takes the file's first layer. The object id field is named oid_field, or after the layer's own id column
 /// when oid_field is empty ("FID" when the layer has none). Field types become the host's codes: 16-bit integers
@@ -39,5 +52,11 @@ struct LayerContents {
 /// options for the file ("X_POSSIBLE_NAMES=lon", ...).
 LayerContents ReadLayer(const std::string& path, std::string_view layer_name, std::string_view oid_field,
                         ReadMethod method = ReadMethod::Automatic, const std::vector<std::string>& open_options = {});
+
+/// Reads a layer as ReadLayer does, with the choices of options; the table has the same fields, rows and values
+/// whatever the options (fields read on use are read with options.Method and options.OpenOptions). A field read on
+/// use raises 75 when the file no longer holds as many rows as at first.
+LayerContents ReadLayer(const std::string& path, std::string_view layer_name, std::string_view oid_field,
+                        const LayerReadOptions& options);
 
 } // namespace chronova::gis

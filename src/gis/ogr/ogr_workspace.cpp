@@ -164,10 +164,15 @@ std::shared_ptr<IFeatureClass> OgrWorkspace::OpenFeatureClass(std::string_view n
 std::shared_ptr<const LayerContents> OgrWorkspace::Contents(DatasetEntry& entry) const {
     std::lock_guard lock(entry.mutex);
     if (!entry.contents) {
+        // What a map draws first (shapes, ids, dates) is read at once, shapes and attributes side by side; other
+        // fields when something first asks for them.
+        LayerReadOptions options;
+        options.OpenOptions = open_options_;
+        options.OtherFieldsOnUse = true;
+        options.Parallel = true;
         // Shapefiles number their rows from 0 in a field the host calls FID; a GeoPackage names its own id column.
-        auto contents = std::make_shared<LayerContents>(ReadLayer(entry.file, entry.layer,
-                                                                  kind_ == WorkspaceKind::ShapefileFolder ? "FID" : "",
-                                                                  ReadMethod::Automatic, open_options_));
+        auto contents = std::make_shared<LayerContents>(
+            ReadLayer(entry.file, entry.layer, kind_ == WorkspaceKind::ShapefileFolder ? "FID" : "", options));
         if (entry.has_geometry && !contents->Shapes) {
             auto shapes = std::make_shared<GeometryColumn>();
             for (size_t row = 0; row < contents->Data->RowCount(); ++row) {

@@ -197,6 +197,22 @@ private:
 } // namespace
 
 void AppendWkbShape(GeometryColumn& shapes, std::span<const uint8_t> wkb) {
+    // Most shapes of large layers are 2D points in little-endian WKB: read them without the general decoder.
+    if constexpr (std::endian::native == std::endian::little) {
+        uint32_t code = 0;
+        if (wkb.size() == 21 && wkb[0] == 1 && (std::memcpy(&code, wkb.data() + 1, 4), code == kPoint)) {
+            double x = 0.0;
+            double y = 0.0;
+            std::memcpy(&x, wkb.data() + 5, 8);
+            std::memcpy(&y, wkb.data() + 13, 8);
+            if (!(std::isnan(x) && std::isnan(y))) {
+                shapes.AddCoordinate(x, y);
+                shapes.EndPart();
+            }
+            shapes.EndFeature();
+            return;
+        }
+    }
     if (!wkb.empty()) {
         const size_t coordinates = shapes.X.size();
         const size_t parts = shapes.PartOffsets.size();

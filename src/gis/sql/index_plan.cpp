@@ -315,6 +315,27 @@ RowIds Run(const Plan& plan, size_t row_count) {
 
 } // namespace
 
+std::optional<OrderPrefix> UpperBoundPrefix(const BoundNode& node, const ColumnTable& table) {
+    if (node.kind != NodeKind::Compare) {
+        return std::nullopt;
+    }
+    const bool field_left = node.left.IsField();
+    const CompareOp op = field_left ? node.op : Mirrored(node.op);
+    if (op != CompareOp::Less && op != CompareOp::LessEqual) {
+        return std::nullopt;
+    }
+    const auto plan = LeafPlan(node, table);
+    if (!plan || plan->ranges.size() > 1 || !plan->exact) {
+        return std::nullopt;
+    }
+    const Range range = plan->ranges.empty() ? Range{0, 0} : plan->ranges.front();
+    if (range.first != 0) {
+        return std::nullopt;
+    }
+    const std::vector<uint32_t>& order = plan->times != nullptr ? plan->times->Order() : plan->index->Order();
+    return OrderPrefix{&order, range.second};
+}
+
 std::optional<RowIds> SelectByIndex(const BoundNode& clause, const ColumnTable& table) {
     const auto plan = MakePlan(clause, table);
     if (!plan) {

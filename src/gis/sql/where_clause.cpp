@@ -54,4 +54,45 @@ bool WhereClause::Matches(const ColumnTable& table, size_t row, const platform::
     return sql::Bind(*root_, table, reading).Evaluate(row) == sql::Truth::True;
 }
 
+RowIds WhereClause::Filter(const ColumnTable& table, RowIds rows, const platform::TimeReading& reading) const {
+    if (root_ == nullptr) {
+        return rows;
+    }
+    const sql::BoundNode bound = sql::Bind(*root_, table, reading);
+    std::erase_if(rows,
+                  [&](uint32_t row) { return row >= table.RowCount() || bound.Evaluate(row) != sql::Truth::True; });
+    return rows;
+}
+
+std::vector<WhereClause::UpperBound> WhereClause::UpperBounds(const ColumnTable& table,
+                                                              const platform::TimeReading& reading) const {
+    std::vector<UpperBound> bounds;
+    if (root_ == nullptr) {
+        return bounds;
+    }
+    const sql::BoundNode bound = sql::Bind(*root_, table, reading);
+    // The clause's text with one term's constant replaced by a placeholder.
+    const auto shape_without = [&](const sql::Node* term) {
+        sql::Node copy = *root_;
+        sql::Node& changed =
+            term == root_.get() ? copy : copy.children[static_cast<size_t>(term - root_->children.data())];
+        sql::Literal& constant = changed.left.is_field ? changed.right.literal : changed.left.literal;
+        constant = sql::Literal{sql::Literal::Kind::Text, 0.0, "?"};
+        return sql::Describe(copy);
+    };
+    if (auto prefix = sql::UpperBoundPrefix(bound, table)) {
+        bounds.push_back(UpperBound{prefix->order, prefix->end, shape_without(root_.get()), true});
+        return bounds;
+    }
+    if (root_->kind != sql::NodeKind::And || bound.children.size() != root_->children.size()) {
+        return bounds;
+    }
+    for (size_t i = 0; i < bound.children.size(); ++i) {
+        if (auto prefix = sql::UpperBoundPrefix(bound.children[i], table)) {
+            bounds.push_back(UpperBound{prefix->order, prefix->end, shape_without(&root_->children[i]), false});
+        }
+    }
+    return bounds;
+}
+
 } // namespace chronova::gis

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "gis/data/column_table.h"
 #include "gis/data/row_ids.h"
@@ -38,6 +39,23 @@ public:
     RowIds Select(const ColumnTable& table, const platform::TimeReading& reading = {}) const;
     /// Whether one row passes; same errors as Select.
     bool Matches(const ColumnTable& table, size_t row, const platform::TimeReading& reading = {}) const;
+    /// The rows among `rows` that pass, in their order; same errors as Select.
+    RowIds Filter(const ColumnTable& table, RowIds rows, const platform::TimeReading& reading = {}) const;
+
+    /// A bound on one field from above (`T <= c`, `T < c`) that is the clause or a term of its top AND: the rows
+    /// the clause lets through are those among the first `end` rows of `order` (the field's rows by ascending
+    /// value) that pass the whole clause, or all of them when the bound is the whole clause (`whole`). Clauses of
+    /// one `shape` (the clause with this bound's constant left out) over one order differ only in how far
+    /// along the order they reach, so moving the constant up only lets rows in.
+    struct UpperBound {
+        const std::vector<uint32_t>* order = nullptr;
+        size_t end = 0;
+        std::string shape;
+        bool whole = false;
+    };
+    /// The clause's upper bounds that the table's indexes answer, in the order the terms are written; none for
+    /// a clause without one. Same errors as Select.
+    std::vector<UpperBound> UpperBounds(const ColumnTable& table, const platform::TimeReading& reading = {}) const;
 
 private:
     std::string text_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 
 #include "datetime/mod_date_time.h"
@@ -207,6 +208,14 @@ void MovingPointsLayer::Select() {
         visible_ = std::move(selected);
         ++draw_revision_;
     }
+}
+
+std::optional<std::string> MovingPointsLayer::DrawState() const {
+    std::string bytes(visible_.size() * sizeof(uint32_t), '\0');
+    if (!visible_.empty()) {
+        std::memcpy(bytes.data(), visible_.data(), bytes.size());
+    }
+    return bytes;
 }
 
 void MovingPointsLayer::Draw(gis::IDisplay& display) {

@@ -61,6 +61,8 @@ public:
     void Draw(gis::IDisplay& display) override;
     /// Changes when a new step or ShowPrevious changes the points shown.
     uint64_t DrawRevision() const override { return draw_revision_; }
+    /// The points shown: everything else the drawing reads is fixed when the file is read.
+    std::optional<std::string> DrawState() const override;
 
     const std::vector<MovingPoint>& Points() const noexcept { return points_; }
     /// The points the layer shows at its current step, ascending; none before a step is set.

@@ -5,6 +5,7 @@
 #include <gif_lib.h>
 
 #include <QImage>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "apps/chronova/export/frame_palette.h"
+#include "apps/chronova/export/gif_lzw.h"
 #include "apps/export/export_test_support.h"
 #include "support/error_number.h"
 #include "support/scratch_folder.h"
@@ -84,9 +86,10 @@ int LargestDifference(const QImage& shown, const QImage& drawn) {
     return largest;
 }
 
-ShownGif WriteAndPlay(const std::filesystem::path& file, const std::vector<QImage>& frames, int fps) {
+ShownGif WriteAndPlay(const std::filesystem::path& file, const std::vector<QImage>& frames, int fps,
+                      GifEncoding encoding = GifEncoding::Fast) {
     {
-        GifWriter writer(file, frames[0].width(), frames[0].height(), fps);
+        GifWriter writer(file, frames[0].width(), frames[0].height(), fps, encoding);
         for (const QImage& frame : frames) {
             writer.Add(frame);
         }
@@ -96,14 +99,14 @@ ShownGif WriteAndPlay(const std::filesystem::path& file, const std::vector<QImag
     return Play(file);
 }
 
-TEST(GifWriterTest, PlaysEveryFrameAtItsPaceInALoop) {
+void ExpectPlayedAtItsPace(GifEncoding encoding) {
     ScratchFolder scratch;
     std::vector<QImage> drawn;
     for (int step = 0; step < 6; ++step) {
         drawn.push_back(MapLikeFrame(160, 120, step));
     }
     drawn.push_back(drawn.back()); // a frame that changes nothing still takes its time
-    const ShownGif shown = WriteAndPlay(scratch / "map.gif", drawn, 4);
+    const ShownGif shown = WriteAndPlay(scratch / "map.gif", drawn, 4, encoding);
     EXPECT_EQ(FolderEntries(scratch.Path()), std::set<std::string>{"map.gif"});
     EXPECT_EQ(shown.size, QSize(160, 120));
     EXPECT_TRUE(shown.loops_forever);
@@ -116,6 +119,13 @@ TEST(GifWriterTest, PlaysEveryFrameAtItsPaceInALoop) {
     EXPECT_EQ(shown.stored[0], QRect(0, 0, 160, 120));
     EXPECT_LT(shown.stored[1].width() * shown.stored[1].height(), 160 * 120 / 4);
     EXPECT_EQ(shown.stored[6].size(), QSize(1, 1));
+}
+
+TEST(GifWriterTest, PlaysEveryFrameAtItsPaceInALoop) {
+    for (const GifEncoding encoding : {GifEncoding::Fast, GifEncoding::Reference}) {
+        SCOPED_TRACE(encoding == GifEncoding::Fast ? "fast" : "reference");
+        ExpectPlayedAtItsPace(encoding);
+    }
 }
 
 // Frames of few flat colours come out exact, a white background too, so any changed pixel left unstored shows.
@@ -135,14 +145,104 @@ TEST(GifWriterTest, FramesOfFewColoursComeOutExactWhereverTheyChange) {
         }
         drawn.push_back(frame);
     }
-    ScratchFolder scratch;
-    const ShownGif shown = WriteAndPlay(scratch / "few.gif", drawn, 5);
-    ASSERT_EQ(shown.frames.size(), drawn.size());
-    for (size_t i = 0; i < drawn.size(); ++i) {
-        EXPECT_EQ(shown.frames[i], drawn[i]) << "frame " << i;
+    for (const GifEncoding encoding : {GifEncoding::Fast, GifEncoding::Reference}) {
+        ScratchFolder scratch;
+        const ShownGif shown = WriteAndPlay(scratch / "few.gif", drawn, 5, encoding);
+        ASSERT_EQ(shown.frames.size(), drawn.size());
+        for (size_t i = 0; i < drawn.size(); ++i) {
+            EXPECT_EQ(shown.frames[i], drawn[i]) << "frame " << i;
+        }
+        EXPECT_EQ(shown.stored[1], QRect(39, 0, 1, 1));
+        EXPECT_EQ(shown.stored[3], QRect(20, 10, 1, 20));
     }
-    EXPECT_EQ(shown.stored[1], QRect(39, 0, 1, 1));
-    EXPECT_EQ(shown.stored[3], QRect(20, 10, 1, 20));
+}
+
+// Colours a median cut would merge (they differ in the lowest bits only) stay apart while a frame has at most
+// 256; at 257 the median cut takes over.
+TEST(GifWriterTest, UpTo256ColoursStayExact) {
+    const auto frame_of = [](int colours) {
+        QImage frame(64, 10, QImage::Format_ARGB32_Premultiplied);
+        for (int i = 0; i < 640; ++i) {
+            const int c = i % colours;
+            frame.setPixel(i % 64, i / 64, qRgb(250 - c % 4, 248 - c / 4 % 4, 240 - c / 16));
+        }
+        return frame;
+    };
+    const QImage exact = frame_of(256);
+    const IndexedImage indexed = QuantizeFrame(exact, exact.rect());
+    ASSERT_EQ(indexed.Palette.size(), 256u);
+    for (int i = 0; i < 640; ++i) {
+        ASSERT_EQ(indexed.Palette[indexed.Indices[static_cast<size_t>(i)]], exact.pixel(i % 64, i / 64)) << i;
+    }
+    const IndexedImage part = QuantizeFrame(exact, QRect(3, 2, 5, 4)); // an area keeps only its own colours
+    EXPECT_EQ(part.Palette.size(), 20u);
+    EXPECT_EQ(part.Palette[part.Indices[0]], exact.pixel(3, 2));
+
+    ScratchFolder scratch;
+    const ShownGif fast = WriteAndPlay(scratch / "fast.gif", {exact}, 5, GifEncoding::Fast);
+    const ShownGif reference = WriteAndPlay(scratch / "reference.gif", {exact}, 5, GifEncoding::Reference);
+    ASSERT_EQ(fast.frames.size(), 1u);
+    EXPECT_EQ(fast.frames[0], exact.convertToFormat(QImage::Format_RGB32));
+    EXPECT_GT(LargestDifference(reference.frames.at(0), exact), 0); // which the median cut does not keep
+
+    const QImage many = frame_of(257);
+    const IndexedImage cut = QuantizeFrame(many, many.rect());
+    const IndexedImage median = QuantizeFrameMedianCut(many, many.rect());
+    EXPECT_EQ(cut.Palette, median.Palette);
+    EXPECT_EQ(cut.Indices, median.Indices);
+}
+
+// The image data giflib writes for indices with a palette of 2^bits colours: what follows the code size byte.
+std::string GiflibImageData(const std::vector<uint8_t>& indices, int width, int bits) {
+    std::string bytes;
+    int error = 0;
+    GifFileType* gif = EGifOpen(
+        &bytes,
+        [](GifFileType* file, const GifByteType* data, int length) {
+            static_cast<std::string*>(file->UserData)
+                ->append(reinterpret_cast<const char*>(data), static_cast<size_t>(length));
+            return length;
+        },
+        &error);
+    std::vector<GifColorType> colours(size_t{1} << bits, GifColorType{0, 0, 0});
+    ColorMapObject* map = GifMakeMapObject(1 << bits, colours.data());
+    const int height = static_cast<int>(indices.size()) / width;
+    EXPECT_EQ(EGifPutScreenDesc(gif, width, height, 8, 0, nullptr), GIF_OK);
+    EXPECT_EQ(EGifPutImageDesc(gif, 0, 0, width, height, false, map), GIF_OK);
+    EXPECT_EQ(EGifPutLine(gif, const_cast<GifByteType*>(indices.data()), static_cast<int>(indices.size())), GIF_OK);
+    EGifCloseFile(gif, &error);
+    GifFreeMapObject(map);
+    // Header 6, screen 7, image descriptor 10, palette, code size 1; the trailer ends the file.
+    const size_t start = 6 + 7 + 10 + 3 * (size_t{1} << bits) + 1;
+    EXPECT_EQ(bytes[start - 1], std::max(2, bits));
+    return bytes.substr(start, bytes.size() - start - 1);
+}
+
+TEST(GifWriterTest, LzwCodesAreGiflibsByteForByte) {
+    const auto expect_same = [](const std::vector<uint8_t>& indices, int width, int bits) {
+        std::string ours;
+        AppendLzwData(indices.data(), indices.size(), std::max(2, bits), ours);
+        const std::string giflib = GiflibImageData(indices, width, bits);
+        EXPECT_EQ(ours.size(), giflib.size()) << indices.size() << " indices of " << bits << " bits";
+        EXPECT_TRUE(ours == giflib) << indices.size() << " indices of " << bits << " bits";
+    };
+    expect_same({0}, 1, 1);
+    expect_same({1, 0, 1, 1, 0, 0, 1, 1, 1}, 3, 1);
+    expect_same(std::vector<uint8_t>(1000000, 3), 1000, 2); // one run: codes grow to 12 bits, never full
+    std::vector<uint8_t> noise(300 * 300);
+    uint32_t state = 7;
+    for (uint8_t& index : noise) {
+        state = state * 1664525u + 1013904223u;
+        index = static_cast<uint8_t>(state >> 24);
+    }
+    expect_same(noise, 300, 8); // the table fills again and again: clear codes
+    for (uint8_t& index : noise) {
+        index &= 0x0f;
+    }
+    expect_same(noise, 300, 4);
+    const QImage map = MapLikeFrame(230, 170, 2);
+    const IndexedImage indexed = QuantizeFrameMedianCut(map, map.rect());
+    expect_same(indexed.Indices, indexed.Width, GifBitSize(static_cast<int>(indexed.Palette.size())));
 }
 
 TEST(GifWriterTest, QuantizingManyColoursKeepsTheDominantOneExact) {

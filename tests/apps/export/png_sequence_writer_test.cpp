@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "apps/chronova/export/png_encoder.h"
 #include "apps/export/export_test_support.h"
 #include "support/error_number.h"
 #include "support/scratch_folder.h"
@@ -23,36 +22,6 @@ using platform::error::kPathFileAccess;
 using testing::FolderEntries;
 using testing::MapLikeFrame;
 using testing::ScratchFolder;
-
-// Every pixel survives the round trip (compared with straight alpha, which PNG stores), at the expected PNG colour
-// type: 2 RGB, 6 RGB with alpha.
-void ExpectRoundTrip(const QImage& image, int compression, int colour_type) {
-    SCOPED_TRACE("format " + std::to_string(image.format()) + ", level " + std::to_string(compression));
-    const std::string png = EncodePng(image, compression);
-    ASSERT_GT(png.size(), 25u);
-    EXPECT_EQ(png[25], colour_type);
-    const QImage decoded = QImage::fromData(QByteArray::fromStdString(png), "PNG");
-    EXPECT_EQ(decoded.convertToFormat(QImage::Format_ARGB32), image.convertToFormat(QImage::Format_ARGB32));
-}
-
-TEST(PngEncoderTest, PixelsSurviveInEveryFormatAndLevel) {
-    const QImage map = MapLikeFrame(97, 61, 3); // odd sizes: rows without padding to whole words
-    QImage translucent = map.convertToFormat(QImage::Format_ARGB32);
-    for (int x = 0; x < translucent.width(); ++x) {
-        translucent.setPixel(x, 5, qRgba(10, 200, 30, x * 2));
-    }
-    for (const int level : {0, 1, 6, 9}) {
-        for (const auto format : {QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB32, QImage::Format_RGB888,
-                                  QImage::Format_Indexed8}) {
-            ExpectRoundTrip(map.convertToFormat(format), level, 2);
-        }
-        ExpectRoundTrip(translucent, level, 6);
-        ExpectRoundTrip(translucent.convertToFormat(QImage::Format_RGBA8888), level, 6);
-    }
-    EXPECT_RAISES(EncodePng(QImage()), kInvalidProcedureCall);
-    EXPECT_RAISES(EncodePng(map, -1), kInvalidProcedureCall);
-    EXPECT_RAISES(EncodePng(map, 10), kInvalidProcedureCall);
-}
 
 // Frames added out of order, more of them than the queue holds, each land whole in the file of their position.
 void ExpectSequenceWritten(int threads) {

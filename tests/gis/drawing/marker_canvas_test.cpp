@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace chronova::gis {
@@ -125,6 +126,47 @@ TEST(MarkerCanvasTest, APaintersShiftMovesDirectMarkersToo) {
     EXPECT_EQ(image.pixel(11, 21), qRgb(0, 0, 0));
     EXPECT_EQ(image.pixel(10, 20), qRgb(255, 255, 255));
     EXPECT_EQ(image.pixel(5, 5), qRgb(255, 255, 255));
+}
+
+// Draws markers [0, split) with one canvas and the rest with a second one, on a transparent image as layer
+// images are.
+QImage DrawInTwo(const std::vector<Placed>& markers, size_t split, int side) {
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    for (const auto& [first, last] : {std::pair{size_t{0}, split}, std::pair{split, markers.size()}}) {
+        MarkerCanvas canvas(painter, true);
+        EXPECT_TRUE(canvas.Direct());
+        for (size_t i = first; i < last; ++i) {
+            canvas.Add(markers[i].X, markers[i].Y, markers[i].Sheet->Sprite(markers[i].Degrees));
+        }
+    }
+    return image;
+}
+
+TEST(MarkerCanvasTest, KeepingTheOrderOverlappingMarkersAcrossBandsComeOutInTheOrderGiven) {
+    MarkerImages images;
+    // Dense markers of many sizes: plenty reach from one band of rows into the next and overlap markers there.
+    const auto dense = Markers(3000, 200, 0, images);
+    QImage one_by_one = DrawMarkers(dense, 200, Way::OneByOne);
+    QImage kept(one_by_one.size(), QImage::Format_ARGB32_Premultiplied);
+    kept.fill(qRgb(90, 160, 90));
+    {
+        QPainter painter(&kept);
+        MarkerCanvas canvas(painter, true);
+        for (const Placed& marker : dense) {
+            canvas.Add(marker.X, marker.Y, marker.Sheet->Sprite(marker.Degrees));
+        }
+    }
+    EXPECT_LE(LargestChannelDifference(kept, one_by_one), 1);
+    // Sorted by the band of their top rows instead, some markers go under others they came before.
+    EXPECT_GT(LargestChannelDifference(DrawMarkers(dense, 200, Way::Direct), one_by_one), 1);
+    // Markers added by a second canvas go over the first canvas's as if one canvas had drawn them all, whether
+    // either canvas draws in bands or not.
+    const QImage whole = DrawInTwo(dense, dense.size(), 200);
+    for (const size_t split : {size_t{100}, size_t{600}, size_t{2800}, size_t{2990}}) {
+        EXPECT_EQ(DrawInTwo(dense, split, 200), whole) << "split at " << split;
+    }
 }
 
 } // namespace

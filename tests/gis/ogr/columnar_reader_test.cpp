@@ -228,5 +228,89 @@ TEST_F(ColumnarReaderTest, MissingFilesLayersAndUnreadableFilesRaise) {
     EXPECT_RAISES(ReadLayer((folder_ / "junk.gpkg").string(), "", {}), 75);
 }
 
+// The ways of reading a layer a workspace may choose: fields on use, shapes beside attributes, both.
+std::vector<LayerReadOptions> QuickReads(const std::vector<std::string>& open_options = {}) {
+    std::vector<LayerReadOptions> reads;
+    for (const auto& [on_use, parallel] : {std::pair{true, false}, std::pair{false, true}, std::pair{true, true}}) {
+        LayerReadOptions options;
+        options.OtherFieldsOnUse = on_use;
+        options.Parallel = parallel;
+        options.OpenOptions = open_options;
+        reads.push_back(options);
+    }
+    return reads;
+}
+
+// Reads a layer whole and in each quicker way; every way must give the same table, and fields read on use must
+// wait for their first use.
+void ExpectQuickReadsMatch(const std::string& path, std::string_view layer, std::string_view oid,
+                           const std::vector<std::string>& open_options = {}) {
+    const LayerContents full = ReadLayer(path, layer, oid, ReadMethod::Automatic, open_options);
+    for (const LayerReadOptions& options : QuickReads(open_options)) {
+        SCOPED_TRACE(path + (options.OtherFieldsOnUse ? " on use" : "") + (options.Parallel ? " parallel" : ""));
+        const LayerContents quick = ReadLayer(path, layer, oid, options);
+        const ColumnTable& table = *quick.Data;
+        ASSERT_EQ(table.RowCount(), full.Data->RowCount());
+        for (size_t field = 0; field < table.FieldCount(); ++field) {
+            const FieldType type = table.Fields()[field].Type;
+            const bool read_at_once = field == 0 || type == FieldType::Geometry || type == FieldType::Date;
+            EXPECT_EQ(table.IsLoaded(field), read_at_once || !options.OtherFieldsOnUse) << table.Fields()[field].Name;
+        }
+        ExpectSameContents(full, quick);
+        for (size_t field = 0; field < table.FieldCount(); ++field) {
+            EXPECT_TRUE(table.IsLoaded(field));
+        }
+    }
+}
+
+TEST_F(ColumnarReaderTest, QuickReadsGiveTheFullTableOfEveryFormat) {
+    // A GeoPackage of every type, nulls and zoned date-times, with more rows than one Arrow batch.
+    FixtureLayer many = AllTypesLayer();
+    for (int i = 0; i < 70'000; ++i) {
+        many.rows.push_back(many.rows[static_cast<size_t>(i % 3)]);
+        many.rows.back().wkt = i % 3 == 2 ? "" : "POINT (" + std::to_string(i) + " " + std::to_string(-i) + ")";
+    }
+    testing::WriteGeoPackage(folder_ / "all.gpkg", {many});
+    ExpectQuickReadsMatch((folder_ / "all.gpkg").string(), "ALL", "");
+
+    testing::WriteShapefile(folder_.Path(), ShapefileLayer());
+    ExpectQuickReadsMatch((folder_ / "pts.shp").string(), "", "FID");
+
+    FixtureLayer lines{"lines", wkbLineString, {{"name", OFTString}, {"when", OFTDateTime}}, {}};
+    lines.rows = {{"LINESTRING (0 0,1 1,2 0)", {std::string("a"), FixtureDate{2008, 3, 1, 6, 30, 0.0F, 100}}},
+                  {"", {std::monostate{}, std::monostate{}}},
+                  {"LINESTRING (5 5,6 6)", {std::string("c"), FixtureDate{2009, 1, 1}}}};
+    testing::WriteVectorFile(folder_ / "lines.geojson", "GeoJSON", lines);
+    ExpectQuickReadsMatch((folder_ / "lines.geojson").string(), "", "");
+
+    // A CSV read with open options, which the reads on use must use too.
+    std::ofstream(folder_ / "fixes.csv") << "lon,lat,name,speed,seen\n"
+                                            "1.5,2.5,north,3.25,2008/03/01 06:30:00\n"
+                                            "-4,5,,7,\n"
+                                            "8,9,south,,2008/03/02 00:00:00\n";
+    ExpectQuickReadsMatch((folder_ / "fixes.csv").string(), "", "",
+                          {"X_POSSIBLE_NAMES=lon", "Y_POSSIBLE_NAMES=lat", "AUTODETECT_TYPE=YES"});
+}
+
+TEST_F(ColumnarReaderTest, AFieldReadOnUseRaisesWhenTheFileLostRowsAndKeepsTrying) {
+    const auto path = (folder_ / "all.gpkg").string();
+    testing::WriteGeoPackage(path, {AllTypesLayer()});
+    LayerReadOptions options;
+    options.OtherFieldsOnUse = true;
+    const LayerContents contents = ReadLayer(path, "ALL", "", options);
+    const size_t text = static_cast<size_t>(contents.Data->FindField("txt"));
+    ASSERT_FALSE(contents.Data->IsLoaded(text));
+
+    FixtureLayer shorter = AllTypesLayer();
+    shorter.rows.pop_back();
+    testing::WriteGeoPackage(path, {shorter});
+    EXPECT_EQ(testing::ErrorNumberOf([&] { contents.Data->ColumnAt(text); }), 75);
+    EXPECT_FALSE(contents.Data->IsLoaded(text));
+
+    testing::WriteGeoPackage(path, {AllTypesLayer()});
+    EXPECT_EQ(contents.Data->ColumnAt(text).Value(0), Variant(std::string("héllo")));
+    EXPECT_TRUE(contents.Data->IsLoaded(text));
+}
+
 } // namespace
 } // namespace chronova::gis

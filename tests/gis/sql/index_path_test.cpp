@@ -2,6 +2,7 @@
 // tables and random clauses hold the two against each other.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -60,6 +61,16 @@ public:
         default:
             return Predicate();
         }
+    }
+
+    // A bound on a field from above, either way round, alone or after the other terms of an AND.
+    std::string UpperBoundClause() {
+        static const std::vector<std::string> fields = {"I", "D", "DT", "TX", "F"};
+        const std::string field = Element(fields);
+        const std::string literal = Literal(field == "TX");
+        const std::string bound = Pick(2) == 0 ? field + (Pick(2) == 0 ? " < " : " <= ") + literal
+                                               : literal + (Pick(2) == 0 ? " > " : " >= ") + field;
+        return Pick(2) == 0 ? bound : Clause(1) + " AND " + bound;
     }
 
 private:
@@ -171,6 +182,33 @@ TEST(WhereClauseIndexPathTest, SelectEqualsRowByRowMatchesOnRandomTablesAndClaus
             }
         }
     }
+}
+
+TEST(WhereClauseIndexPathTest, UpperBoundsHoldTheRowsSelectLetsThroughAsAPrefixOfAnOrder) {
+    RandomClauses random(20081231);
+    const platform::TimeReading readings[] = {
+        {}, {platform::TimeZone::Parse("Europe/Berlin"), platform::TimeZone::Parse("-03:30")}};
+    int bounds_seen = 0;
+    for (int table_number = 0; table_number < 100; ++table_number) {
+        const auto table = random.Table();
+        const platform::TimeReading& reading = readings[table_number % 2];
+        for (int clause_number = 0; clause_number < 20; ++clause_number) {
+            const std::string clause = random.UpperBoundClause();
+            const WhereClause parsed = WhereClause::Parse(clause);
+            const RowIds expected = parsed.Select(*table, reading);
+            for (const WhereClause::UpperBound& bound : parsed.UpperBounds(*table, reading)) {
+                ++bounds_seen;
+                RowIds prefix(bound.order->begin(), bound.order->begin() + static_cast<std::ptrdiff_t>(bound.end));
+                std::sort(prefix.begin(), prefix.end());
+                if (!bound.whole) {
+                    prefix = parsed.Filter(*table, std::move(prefix), reading);
+                }
+                ASSERT_EQ(prefix, expected) << clause << " on " << table->RowCount() << " rows";
+                EXPECT_NE(bound.shape.find('?'), std::string::npos) << bound.shape;
+            }
+        }
+    }
+    EXPECT_GT(bounds_seen, 500);
 }
 
 TEST(WhereClauseIndexPathTest, AscendingRowsSortsAndDropsRepeatsBySortOrBitset) {

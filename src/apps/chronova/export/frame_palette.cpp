@@ -2,21 +2,74 @@
 
 #include <gif_lib.h>
 
+#include <algorithm>
 #include <array>
 
+#include "apps/chronova/export/colour_table.h"
 #include "platform/automation_error.h"
 
 namespace chronova::cli::exporting {
 
-IndexedImage QuantizeFrame(const QImage& frame, QRect area) {
+namespace {
+
+void RaiseUnlessWithin(const QImage& frame, QRect area) {
     if (area.isEmpty() || !frame.rect().contains(area)) {
         platform::RaiseError(platform::error::kInvalidProcedureCall, "The area to reduce to a palette is not within "
                                                                      "the frame.");
     }
-    const QImage pixels = frame.format() == QImage::Format_RGB32 || frame.format() == QImage::Format_ARGB32 ||
-                                  frame.format() == QImage::Format_ARGB32_Premultiplied
-                              ? frame
-                              : frame.convertToFormat(QImage::Format_RGB32);
+}
+
+// The frame as 32-bit words whose low 24 bits are the colour.
+QImage Words(const QImage& frame) {
+    return frame.format() == QImage::Format_RGB32 || frame.format() == QImage::Format_ARGB32 ||
+                   frame.format() == QImage::Format_ARGB32_Premultiplied
+               ? frame
+               : frame.convertToFormat(QImage::Format_RGB32);
+}
+
+// The area with its own colours, or an empty image when it has more than 256. Runs of one colour skip the table.
+IndexedImage ExactColours(const QImage& pixels, QRect area) {
+    IndexedImage image;
+    image.Width = area.width();
+    image.Height = area.height();
+    image.Indices.resize(static_cast<size_t>(image.Width) * static_cast<size_t>(image.Height));
+    image.Palette.reserve(ColourTable::kLimit);
+    ColourTable table;
+    uint8_t* out = image.Indices.data();
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+        QRgb last = line[area.left()] | 0xff000000u;
+        int last_index = table.IndexOf(last, image.Palette);
+        for (int x = area.left(); x <= area.right() && last_index >= 0; ++x) {
+            const QRgb colour = line[x] | 0xff000000u;
+            if (colour != last) {
+                last = colour;
+                last_index = table.IndexOf(colour, image.Palette);
+            }
+            *out++ = static_cast<uint8_t>(last_index);
+        }
+        if (last_index < 0) {
+            return {};
+        }
+    }
+    return image;
+}
+
+} // namespace
+
+IndexedImage QuantizeFrame(const QImage& frame, QRect area) {
+    RaiseUnlessWithin(frame, area);
+    const QImage pixels = Words(frame);
+    IndexedImage exact = ExactColours(pixels, area);
+    if (exact.Palette.empty()) {
+        return QuantizeFrameMedianCut(pixels, area);
+    }
+    return exact;
+}
+
+IndexedImage QuantizeFrameMedianCut(const QImage& frame, QRect area) {
+    RaiseUnlessWithin(frame, area);
+    const QImage pixels = Words(frame);
     IndexedImage image;
     image.Width = area.width();
     image.Height = area.height();

@@ -8,7 +8,9 @@
 #include <new>
 #include <vector>
 
+#include "apps/chronova/export/colour_table.h"
 #include "apps/chronova/export/frame_palette.h"
+#include "apps/chronova/export/gif_lzw.h"
 #include "platform/automation_error.h"
 
 namespace chronova::cli::exporting {
@@ -58,6 +60,17 @@ QRect ChangedArea(const QImage& previous, const QImage& current) {
     return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
+// Whether the frame is in 32-bit words whose colours are its pixels: the opaque pixels of a 32-bit format.
+bool OpaqueWords(const QImage& frame) {
+    if (frame.format() == QImage::Format_RGB32) {
+        return true;
+    }
+    if (frame.format() != QImage::Format_ARGB32 && frame.format() != QImage::Format_ARGB32_Premultiplied) {
+        return false;
+    }
+    return AllOpaque(frame);
+}
+
 // The file to write, once the animation's size and pace are known to fit a GIF.
 const std::filesystem::path& Checked(const std::filesystem::path& file, int width, int height, int fps) {
     if (width < 1 || height < 1 || width > kLargestSide || height > kLargestSide) {
@@ -79,8 +92,9 @@ void GifWriter::GifCloser::operator()(GifFileType* gif) const noexcept {
     EGifCloseFile(gif, &ignored);
 }
 
-GifWriter::GifWriter(std::filesystem::path file, int width, int height, int fps)
-    : file_(std::move(file)), width_(width), height_(height), fps_(fps), output_(Checked(file_, width, height, fps)) {
+GifWriter::GifWriter(std::filesystem::path file, int width, int height, int fps, GifEncoding encoding)
+    : file_(std::move(file)), width_(width), height_(height), fps_(fps), encoding_(encoding),
+      output_(Checked(file_, width, height, fps)) {
     int error = 0;
     gif_.reset(EGifOpen(this, Collect, &error));
     if (!gif_) {
@@ -128,13 +142,14 @@ void GifWriter::Add(const QImage& frame) {
 }
 
 void GifWriter::WriteFrame(const QImage& frame) {
-    // Frames are compared and reduced as opaque 32-bit pixels.
-    QImage current = frame.convertToFormat(QImage::Format_RGB32);
+    const bool fast = encoding_ == GifEncoding::Fast;
+    // Frames are compared and reduced as opaque 32-bit pixels; an opaque 32-bit frame is one already.
+    QImage current = fast && OpaqueWords(frame) ? frame : frame.convertToFormat(QImage::Format_RGB32);
     QRect area = previous_.isNull() ? current.rect() : ChangedArea(previous_, current);
     if (area.isEmpty()) {
         area = QRect(0, 0, 1, 1); // a frame must hold a pixel; this one shows what is there already
     }
-    const IndexedImage indexed = QuantizeFrame(current, area);
+    const IndexedImage indexed = fast ? QuantizeFrame(current, area) : QuantizeFrameMedianCut(current, area);
 
     // Palettes of a power of two entries, as GIF stores them.
     const int palette_size = 1 << GifBitSize(static_cast<int>(indexed.Palette.size()));
@@ -164,17 +179,36 @@ void GifWriter::WriteFrame(const QImage& frame) {
             GIF_ERROR) {
         RaiseGifError("Cannot write");
     }
-    // giflib takes rows by a non-const pointer but does not change them.
-    auto* rows = const_cast<GifByteType*>(indexed.Indices.data());
-    for (int y = 0; y < indexed.Height; ++y) {
-        if (EGifPutLine(gif_.get(), rows + static_cast<size_t>(y) * static_cast<size_t>(indexed.Width),
-                        indexed.Width) == GIF_ERROR) {
-            RaiseGifError("Cannot write");
-        }
-    }
+    WriteIndices(indexed.Indices, indexed.Width, indexed.Height, palette_size);
     FlushBuffer();
     previous_ = std::move(current);
     ++frames_;
+}
+
+void GifWriter::WriteIndices(const std::vector<uint8_t>& indices, int width, int height, int palette_size) {
+    if (encoding_ == GifEncoding::Reference) {
+        // giflib takes rows by a non-const pointer but does not change them.
+        auto* rows = const_cast<GifByteType*>(indices.data());
+        for (int y = 0; y < height; ++y) {
+            if (EGifPutLine(gif_.get(), rows + static_cast<size_t>(y) * static_cast<size_t>(width), width) ==
+                GIF_ERROR) {
+                RaiseGifError("Cannot write");
+            }
+        }
+        return;
+    }
+    // giflib wrote the code size with the image descriptor; the sub-blocks of codes follow as they are.
+    lzw_.clear();
+    AppendLzwData(indices.data(), indices.size(), std::max(2, GifBitSize(palette_size)), lzw_);
+    const auto* block = reinterpret_cast<const GifByteType*>(lzw_.data());
+    for (; *block != 0; block += *block + 1) {
+        if (EGifPutCodeNext(gif_.get(), block) == GIF_ERROR) {
+            RaiseGifError("Cannot write");
+        }
+    }
+    if (EGifPutCodeNext(gif_.get(), nullptr) == GIF_ERROR) {
+        RaiseGifError("Cannot write");
+    }
 }
 
 void GifWriter::Finish() {

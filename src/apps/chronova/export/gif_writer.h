@@ -1,15 +1,23 @@
 #pragma once
 
 #include <QImage>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "apps/chronova/export/temporary_output.h"
 
 struct GifFileType;
 
 namespace chronova::cli::exporting {
+
+/// How GifWriter turns a frame into GIF data.
+enum class GifEncoding {
+    Fast,     //!< exact colours when an area has at most 256 (else the median cut), and the writer's own LZW coder
+    Reference //!< the median cut for every area and giflib's LZW coder: slower; the baseline of the benchmarks
+};
 
 /// Writes an animated GIF that loops forever, frame by frame as they come, with giflib. Each frame gets its own
 /// palette of up to 256 colours (QuantizeFrame), and only the rectangle that changed since the previous frame is
@@ -19,7 +27,7 @@ class GifWriter {
 public:
     /// Starts the file (under a temporary name beside it). Raises 5 for a size outside 1 to 65535 pixels or fps
     /// below 1, 75 when the file cannot be created.
-    GifWriter(std::filesystem::path file, int width, int height, int fps);
+    GifWriter(std::filesystem::path file, int width, int height, int fps, GifEncoding encoding = GifEncoding::Fast);
     ~GifWriter();
     GifWriter(const GifWriter&) = delete;
     GifWriter& operator=(const GifWriter&) = delete;
@@ -43,6 +51,7 @@ private:
     };
 
     void WriteFrame(const QImage& frame);
+    void WriteIndices(const std::vector<uint8_t>& indices, int width, int height, int palette_size);
     void RaiseIfUnusable() const;
     [[noreturn]] void RaiseGifError(const std::string& what);
     void FlushBuffer();
@@ -52,6 +61,7 @@ private:
     int width_;
     int height_;
     int fps_;
+    GifEncoding encoding_;
     int frames_ = 0;
     bool finished_ = false;
     bool broken_ = false; // an error left the stream unusable
@@ -61,6 +71,7 @@ private:
     std::string buffer_;
     bool buffer_failed_ = false;
     QImage previous_;
+    std::string lzw_; // the LZW data of the frame being written, kept for its capacity
     std::unique_ptr<GifFileType, GifCloser> gif_;
 };
 

@@ -1,113 +1,210 @@
 #include "apps/chronova/export/png_encoder.h"
 
-#include <png.h>
+#include <libdeflate.h>
 
-#include <csetjmp>
+#include <algorithm>
+#include <array>
+#include <cstdlib>
 #include <cstring>
-#include <new>
+#include <memory>
+#include <vector>
 
+#include "apps/chronova/export/colour_table.h"
 #include "platform/automation_error.h"
 
 namespace chronova::cli::exporting {
 
 namespace {
 
-// Up to this zlib level, unfiltered rows: adaptive filtering costs more time than the fast levels save.
+constexpr std::array<uint8_t, 8> kSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+constexpr uint8_t kColourTypeRgb = 2;
+constexpr uint8_t kColourTypePalette = 3;
+constexpr uint8_t kColourTypeRgba = 6;
+constexpr uint8_t kFilterNone = 0;
+constexpr uint8_t kFilterSub = 1;
+constexpr uint8_t kFilterUp = 2;
+// Up to this level rows are not filtered: at the fast levels deflate runs faster on unfiltered map frames, and
+// their anti-aliased points and lines even come out smaller.
 constexpr int kHighestUnfilteredLevel = 3;
+// A chunk's length must stay below 2^31; larger streams go in several IDAT chunks.
+constexpr size_t kLargestChunk = size_t{1} << 30;
+// Scratch buffers of a thread are kept between frames (no page faults per frame) up to this size.
+constexpr size_t kKeptScratch = size_t{64} << 20;
 
-// What libpng's callbacks report back, kept free of C++ objects that need destroying because libpng leaves its
-// functions by longjmp.
-struct Session {
-    std::string* out = nullptr;
-    char message[256] = {};
+struct CompressorFree {
+    void operator()(libdeflate_compressor* compressor) const noexcept { libdeflate_free_compressor(compressor); }
+};
+using Compressor = std::unique_ptr<libdeflate_compressor, CompressorFree>;
+
+// A compressor per level and thread: allocating one costs more than compressing a small frame.
+libdeflate_compressor& CompressorFor(int level) {
+    thread_local std::array<Compressor, 10> compressors;
+    Compressor& compressor = compressors.at(static_cast<size_t>(level));
+    if (!compressor) {
+        compressor.reset(libdeflate_alloc_compressor(level));
+        if (!compressor) {
+            platform::RaiseError(platform::error::kOutOfMemory, "No memory to compress a PNG image.");
+        }
+    }
+    return *compressor;
+}
+
+// The image's pixels as 32-bit words of straight alpha (0xAARRGGBB), and the bits an opaque format leaves unset.
+struct Pixels {
+    QImage Image;
+    QRgb OpaqueBits = 0; // 0xff000000 when the format has no alpha and its alpha byte means nothing
 };
 
-void AppendOutput(png_structp png, png_bytep data, png_size_t length) {
-    auto* session = static_cast<Session*>(png_get_io_ptr(png));
-    bool appended = true;
-    try {
-        session->out->append(reinterpret_cast<const char*>(data), length);
-    } catch (const std::bad_alloc&) {
-        appended = false;
-    }
-    if (!appended) {
-        png_error(png, "out of memory");
+Pixels StraightPixels(const QImage& image) {
+    switch (image.format()) {
+    case QImage::Format_RGB32:
+        return {image, 0xff000000u};
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied: // straight while opaque; ReadColours converts it when it is not
+        return {image, 0};
+    default:
+        return image.hasAlphaChannel() ? Pixels{image.convertToFormat(QImage::Format_ARGB32), 0}
+                                       : Pixels{image.convertToFormat(QImage::Format_RGB32), 0xff000000u};
     }
 }
 
-void NoFlush(png_structp) {}
+// What one pass over the pixels learnt: whether every pixel is opaque and, when the image has at most 256
+// colours, its palette (the rows of indices are then in the scratch buffer).
+struct ColourCount {
+    bool Opaque = true;
+    bool Indexed = false;
+    std::vector<QRgb> Palette;
+};
 
-void KeepMessage(png_structp png, png_const_charp message) {
-    auto* session = static_cast<Session*>(png_get_error_ptr(png));
-    std::strncpy(session->message, message != nullptr ? message : "unknown error", sizeof session->message - 1);
-    png_longjmp(png, 1);
+// Maps every pixel to a palette index, writing rows of a filter byte (none) and indices into rows, until a 257th
+// colour turns up; then only checks the opacity of the rest. Runs of one colour skip the table.
+ColourCount ReadColours(const Pixels& pixels, std::vector<uint8_t>& rows) {
+    const QImage& image = pixels.Image;
+    const int width = image.width();
+    const size_t row_bytes = static_cast<size_t>(width) + 1;
+    ColourCount count;
+    count.Palette.reserve(ColourTable::kLimit);
+    ColourTable table;
+    QRgb all = 0xffffffffu;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        uint8_t* out = rows.data() + static_cast<size_t>(y) * row_bytes;
+        *out++ = kFilterNone;
+        QRgb last = line[0] | pixels.OpaqueBits;
+        int last_index = table.IndexOf(last, count.Palette);
+        for (int x = 0; x < width && last_index >= 0; ++x) {
+            const QRgb colour = line[x] | pixels.OpaqueBits;
+            all &= colour;
+            if (colour != last) {
+                last = colour;
+                last_index = table.IndexOf(colour, count.Palette);
+            }
+            out[x] = static_cast<uint8_t>(last_index);
+        }
+        if (last_index < 0) {
+            count.Opaque = qAlpha(all) == 255 && (pixels.OpaqueBits != 0 || AllOpaque(image, y));
+            count.Palette.clear();
+            return count;
+        }
+    }
+    count.Opaque = qAlpha(all) == 255;
+    count.Indexed = true;
+    return count;
 }
 
-void IgnoreWarning(png_structp, png_const_charp) {}
+// How far a filtered byte is from zero, as a signed byte: small sums mean bytes that deflate codes cheaply.
+inline int Distance(uint8_t byte) {
+    return std::abs(static_cast<int>(static_cast<int8_t>(byte)));
+}
 
-bool IsOpaque(const QImage& image) {
-    if (!image.hasAlphaChannel()) {
-        return true;
-    }
-    const QImage argb = image.format() == QImage::Format_ARGB32 || image.format() == QImage::Format_ARGB32_Premultiplied
-                            ? image
-                            : image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < argb.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-        for (int x = 0; x < argb.width(); ++x) {
-            if (qAlpha(line[x]) != 255) {
-                return false;
+// Rows of RGB (bytes_per_pixel 3) or RGBA (4) bytes, each behind its filter byte: none, Sub or Up, whichever gives
+// the smallest sum of distances from zero (the common heuristic, without the costly Average and Paeth); none at
+// all when unfiltered.
+void FilterRows(const QImage& image, size_t bytes_per_pixel, bool unfiltered, std::vector<uint8_t>& rows) {
+    const int width = image.width();
+    const size_t raw_bytes = static_cast<size_t>(width) * bytes_per_pixel;
+    std::vector<uint8_t> previous(raw_bytes, 0);
+    std::vector<uint8_t> sub(raw_bytes);
+    std::vector<uint8_t> up(raw_bytes);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        uint8_t* out = rows.data() + static_cast<size_t>(y) * (raw_bytes + 1);
+        out[0] = kFilterNone;
+        uint8_t* raw = out + 1;
+        if (bytes_per_pixel == 3) {
+            for (int x = 0; x < width; ++x, raw += 3) {
+                raw[0] = static_cast<uint8_t>(qRed(line[x]));
+                raw[1] = static_cast<uint8_t>(qGreen(line[x]));
+                raw[2] = static_cast<uint8_t>(qBlue(line[x]));
+            }
+        } else {
+            for (int x = 0; x < width; ++x, raw += 4) {
+                raw[0] = static_cast<uint8_t>(qRed(line[x]));
+                raw[1] = static_cast<uint8_t>(qGreen(line[x]));
+                raw[2] = static_cast<uint8_t>(qBlue(line[x]));
+                raw[3] = static_cast<uint8_t>(qAlpha(line[x]));
             }
         }
+        if (unfiltered) {
+            continue;
+        }
+        const uint8_t* current = out + 1;
+        int none_sum = 0;
+        int sub_sum = 0;
+        int up_sum = 0;
+        for (size_t i = 0; i < raw_bytes; ++i) {
+            sub[i] = static_cast<uint8_t>(current[i] - (i >= bytes_per_pixel ? current[i - bytes_per_pixel] : 0));
+            up[i] = static_cast<uint8_t>(current[i] - previous[i]);
+            none_sum += Distance(current[i]);
+            sub_sum += Distance(sub[i]);
+            up_sum += Distance(up[i]);
+        }
+        std::memcpy(previous.data(), current, raw_bytes);
+        if (sub_sum < none_sum && sub_sum <= up_sum) {
+            out[0] = kFilterSub;
+            std::memcpy(out + 1, sub.data(), raw_bytes);
+        } else if (up_sum < none_sum) {
+            out[0] = kFilterUp;
+            std::memcpy(out + 1, up.data(), raw_bytes);
+        }
     }
-    return true;
 }
 
-// Runs libpng on rows of 32-bit pixels as QImage keeps them (0xAARRGGBB in native byte order). Returns false with
-// the session's message on an error.
-bool Encode(const QImage& pixels, bool opaque, int compression, Session& session) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &session, KeepMessage, IgnoreWarning);
-    if (png == nullptr) {
-        std::strcpy(session.message, "out of memory");
-        return false;
-    }
-    png_infop info = png_create_info_struct(png);
-    if (info == nullptr) {
-        png_destroy_write_struct(&png, nullptr);
-        std::strcpy(session.message, "out of memory");
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png)) != 0) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_set_write_fn(png, &session, AppendOutput, NoFlush);
-    png_set_compression_level(png, compression);
-    if (compression <= kHighestUnfilteredLevel) {
-        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-    }
-    png_set_IHDR(png, info, static_cast<png_uint_32>(pixels.width()), static_cast<png_uint_32>(pixels.height()), 8,
-                 opaque ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    // libpng reorders the native pixel bytes itself, and drops the alpha byte of opaque images.
-    if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
-        png_set_bgr(png); // B, G, R, A in memory
-        if (opaque) {
-            png_set_filler(png, 0, PNG_FILLER_AFTER);
-        }
-    } else if (opaque) {
-        png_set_filler(png, 0, PNG_FILLER_BEFORE); // A, R, G, B in memory
-    } else {
-        png_set_swap_alpha(png);
-    }
-    for (int y = 0; y < pixels.height(); ++y) {
-        png_write_row(png, pixels.constScanLine(y));
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
+void AppendBigEndian(std::string& out, uint32_t value) {
+    const std::array<char, 4> bytes = {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+                                       static_cast<char>(value >> 8), static_cast<char>(value)};
+    out.append(bytes.data(), bytes.size());
 }
+
+void AppendChunk(std::string& out, const char (&type)[5], const uint8_t* data, size_t size) {
+    AppendBigEndian(out, static_cast<uint32_t>(size));
+    out.append(type, 4);
+    if (size > 0) {
+        out.append(reinterpret_cast<const char*>(data), size);
+    }
+    uint32_t crc = libdeflate_crc32(0, type, 4);
+    if (size > 0) { // a null buffer would start the checksum afresh
+        crc = libdeflate_crc32(crc, data, size);
+    }
+    AppendBigEndian(out, crc);
+}
+
+// A scratch buffer of a thread that keeps its pages from frame to frame, unless it grew unusually large.
+struct Scratch {
+    std::vector<uint8_t>& Bytes;
+    explicit Scratch(std::vector<uint8_t>& bytes, size_t size) : Bytes(bytes) {
+        if (Bytes.size() < size) {
+            Bytes.resize(size);
+        }
+    }
+    ~Scratch() {
+        if (Bytes.capacity() > kKeptScratch) {
+            std::vector<uint8_t>().swap(Bytes);
+        }
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+};
 
 } // namespace
 
@@ -119,22 +216,70 @@ std::string EncodePng(const QImage& image, int compression) {
         platform::RaiseError(platform::error::kInvalidProcedureCall,
                              "The PNG compression level " + std::to_string(compression) + " is not between 0 and 9.");
     }
-    const bool opaque = IsOpaque(image);
-    // Opaque 32-bit images are written as they are; others are brought to straight (not premultiplied) alpha.
-    const bool usable = image.format() == QImage::Format_RGB32 ||
-                        (opaque && (image.format() == QImage::Format_ARGB32 ||
-                                    image.format() == QImage::Format_ARGB32_Premultiplied)) ||
-                        (!opaque && image.format() == QImage::Format_ARGB32);
-    const QImage pixels = usable ? image : image.convertToFormat(opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32);
+    thread_local std::vector<uint8_t> rows_buffer;
+    thread_local std::vector<uint8_t> compressed_buffer;
+
+    Pixels pixels = StraightPixels(image);
+    const size_t width = static_cast<size_t>(pixels.Image.width());
+    const size_t height = static_cast<size_t>(pixels.Image.height());
+    const Scratch rows(rows_buffer, height * (width * 4 + 1));
+    ColourCount colours = ReadColours(pixels, rows.Bytes);
+    if (!colours.Opaque && pixels.Image.format() == QImage::Format_ARGB32_Premultiplied) {
+        pixels.Image = pixels.Image.convertToFormat(QImage::Format_ARGB32);
+        colours = ReadColours(pixels, rows.Bytes);
+    }
+    uint8_t colour_type = kColourTypePalette;
+    size_t row_bytes = width + 1;
+    if (!colours.Indexed) {
+        const size_t bytes_per_pixel = colours.Opaque ? 3 : 4;
+        colour_type = colours.Opaque ? kColourTypeRgb : kColourTypeRgba;
+        row_bytes = width * bytes_per_pixel + 1;
+        FilterRows(pixels.Image, bytes_per_pixel, compression <= kHighestUnfilteredLevel, rows.Bytes);
+    }
+    const size_t raw_size = row_bytes * height;
+    libdeflate_compressor& compressor = CompressorFor(compression);
+    const Scratch compressed(compressed_buffer, libdeflate_zlib_compress_bound(&compressor, raw_size));
+    const size_t compressed_size = libdeflate_zlib_compress(&compressor, rows.Bytes.data(), raw_size,
+                                                            compressed.Bytes.data(), compressed.Bytes.size());
+    if (compressed_size == 0) {
+        platform::RaiseError(platform::error::kInternalError, "The image cannot be compressed as PNG.");
+    }
 
     std::string out;
-    out.reserve(static_cast<size_t>(pixels.sizeInBytes() / 4));
-    Session session;
-    session.out = &out;
-    if (!Encode(pixels, opaque, compression, session)) {
-        platform::RaiseError(platform::error::kInternalError,
-                             std::string("The image cannot be encoded as PNG: ") + session.message + ".");
+    out.reserve(compressed_size + 1024 + (compressed_size / kLargestChunk) * 12);
+    out.append(reinterpret_cast<const char*>(kSignature.data()), kSignature.size());
+    std::array<uint8_t, 13> header{};
+    for (size_t i = 0; i < 4; ++i) {
+        header[i] = static_cast<uint8_t>(width >> (24 - 8 * i));
+        header[4 + i] = static_cast<uint8_t>(height >> (24 - 8 * i));
     }
+    header[8] = 8; // bits per sample or palette index
+    header[9] = colour_type;
+    AppendChunk(out, "IHDR", header.data(), header.size()); // compression, filter method, interlace: 0
+    if (colours.Indexed) {
+        std::vector<uint8_t> palette;
+        palette.reserve(colours.Palette.size() * 3);
+        std::vector<uint8_t> alphas;
+        alphas.reserve(colours.Palette.size());
+        size_t translucent_end = 0; // tRNS lists alphas up to the last colour that is not opaque
+        for (const QRgb colour : colours.Palette) {
+            palette.push_back(static_cast<uint8_t>(qRed(colour)));
+            palette.push_back(static_cast<uint8_t>(qGreen(colour)));
+            palette.push_back(static_cast<uint8_t>(qBlue(colour)));
+            alphas.push_back(static_cast<uint8_t>(qAlpha(colour)));
+            if (qAlpha(colour) != 255) {
+                translucent_end = alphas.size();
+            }
+        }
+        AppendChunk(out, "PLTE", palette.data(), palette.size());
+        if (translucent_end > 0) {
+            AppendChunk(out, "tRNS", alphas.data(), translucent_end);
+        }
+    }
+    for (size_t offset = 0; offset < compressed_size; offset += kLargestChunk) {
+        AppendChunk(out, "IDAT", compressed.Bytes.data() + offset, std::min(kLargestChunk, compressed_size - offset));
+    }
+    AppendChunk(out, "IEND", nullptr, 0);
     return out;
 }
 

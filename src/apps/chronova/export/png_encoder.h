@@ -5,13 +5,19 @@
 
 namespace chronova::cli::exporting {
 
-/// The fastest zlib level: frames of an animation are written once and read rarely, so speed beats size.
+/// The fastest level: frames of an animation are written once and read rarely, so speed beats size.
 inline constexpr int kFastPngCompression = 1;
 
-/// Encodes an image as PNG in memory with libpng. An opaque image is written as 8-bit RGB, one with any
-/// transparency as 8-bit RGBA. compression is the zlib level 0 (none) to 9 (smallest); at the fast levels (up to 3)
-/// rows are not filtered, which halves the time of a map frame for a few percent of size. Raises 5 for a null image
+/// Encodes an image as PNG in memory, with libdeflate. Pixels come back exactly as they were, in straight alpha:
+/// an image of at most 256 distinct colours (map frames mostly are) is written as an 8-bit palette, with a tRNS
+/// chunk when a colour is not opaque; any other as 8-bit RGB when it is opaque, else as RGBA. compression is the
+/// deflate level 0 (stored, fastest) to 9 (smallest); up to level 3 rows are not filtered (deflate runs faster
+/// on them), above it each row takes none, Sub or Up, whichever looks cheapest to code. Raises 5 for a null image
 /// or a level out of range.
 std::string EncodePng(const QImage& image, int compression = kFastPngCompression);
+
+/// The same image as EncodePng, through libpng: 8-bit RGB when opaque, else RGBA; rows unfiltered up to level 3
+/// and adaptively filtered above it. Slower; kept as the baseline that benchmarks and tests compare with.
+std::string EncodePngWithLibpng(const QImage& image, int compression = kFastPngCompression);
 
 } // namespace chronova::cli::exporting

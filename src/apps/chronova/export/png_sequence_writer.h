@@ -22,7 +22,7 @@ namespace chronova::cli::exporting {
 class PngSequenceWriter {
 public:
     /// Creates the folder when it does not exist (raises 75 naming it when it cannot be made) and starts the
-    /// workers: threads below 1 mean one. compression is the zlib level (see EncodePng).
+    /// workers: threads below 1 mean one. compression is the deflate level (see EncodePng).
     explicit PngSequenceWriter(std::filesystem::path folder,
                                int threads = static_cast<int>(std::thread::hardware_concurrency()),
                                int compression = kFastPngCompression);
