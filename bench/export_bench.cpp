@@ -225,9 +225,15 @@ BENCHMARK(BM_PngEncode_Libpng)->Arg(1)->Arg(6)->Unit(benchmark::kMillisecond);
 
 void BM_PngEncode_Libdeflate(benchmark::State& state) {
     const int level = static_cast<int>(state.range(0));
-    EncodeEveryFrame(state, [level](const QImage& frame) { return EncodePng(frame, level).size(); });
+    EncodeEveryFrame(state, [level](const QImage& frame) { return EncodePngWithLibdeflate(frame, level).size(); });
 }
 BENCHMARK(BM_PngEncode_Libdeflate)->Arg(0)->Arg(1)->Arg(6)->Arg(9)->Unit(benchmark::kMillisecond);
+
+// EncodePng at its default level: rows filtered for runs, coded by RunZlib.
+void BM_PngEncode_Runs(benchmark::State& state) {
+    EncodeEveryFrame(state, [](const QImage& frame) { return EncodePng(frame).size(); });
+}
+BENCHMARK(BM_PngEncode_Runs)->Unit(benchmark::kMillisecond);
 
 // One frame per iteration, so that the CPU column is the time of a frame: scene 0 is a demo frame (its raster
 // has too many colours for a palette), 1 the million points (too many as well), 2 vector data only (a palette);
@@ -253,9 +259,21 @@ void BM_PngFrame_Libpng(benchmark::State& state) {
 BENCHMARK(BM_PngFrame_Libpng)->ArgsProduct({{0, 1, 2}, {1, 6}})->Unit(benchmark::kMillisecond);
 
 void BM_PngFrame_Libdeflate(benchmark::State& state) {
-    EncodeOneFrame(state, [](const QImage& frame, int level) { return EncodePng(frame, level); });
+    EncodeOneFrame(state, [](const QImage& frame, int level) { return EncodePngWithLibdeflate(frame, level); });
 }
 BENCHMARK(BM_PngFrame_Libdeflate)->ArgsProduct({{0, 1, 2}, {0, 1, 6, 9}})->Unit(benchmark::kMillisecond);
+
+// EncodePng's level 1, which codes rows filtered for runs with RunZlib. Counter `exact`: 1 when Qt's reader (libpng)
+// gives back the frame's pixels.
+void BM_PngFrame_Runs(benchmark::State& state) {
+    EncodeOneFrame(state, [](const QImage& frame, int level) { return EncodePng(frame, level); });
+    const QImage& frame = Scene(state.range(0));
+    const std::string png = EncodePng(frame, static_cast<int>(state.range(1)));
+    const QImage decoded = QImage::fromData(QByteArray::fromStdString(png), "PNG");
+    state.counters["exact"] =
+        decoded.convertToFormat(QImage::Format_ARGB32) == frame.convertToFormat(QImage::Format_ARGB32) ? 1 : 0;
+}
+BENCHMARK(BM_PngFrame_Runs)->ArgsProduct({{0, 1, 2}, {1}})->Unit(benchmark::kMillisecond);
 
 // Qt's writer; compression -1 is its default (zlib's level 6 with filters), 20 is its scale for zlib's level 1.
 void BM_PngEncode_Qt(benchmark::State& state) {

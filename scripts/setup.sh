@@ -17,7 +17,8 @@ jobs=$(nproc)
 
 # Debian packages by name. The run-time set builds the program; the rest builds and checks the tests.
 runtime_packages=(g++ cmake ninja-build ccache pkg-config nlohmann-json3-dev libgdal-dev libpugixml-dev qt6-base-dev
-    libgl-dev fonts-dejavu-core libcli11-dev libgif-dev libpng-dev libdeflate-dev libhowardhinnant-date-dev tzdata)
+    libgl-dev fonts-dejavu-core libcli11-dev libgif-dev libpng-dev libdeflate-dev libxxhash-dev
+    libhowardhinnant-date-dev tzdata)
 # xvfb and xauth give the screenshot tests a real X server (xvfb-run).
 test_packages=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy
     xvfb xauth)

@@ -198,11 +198,11 @@ bool CollectFeatureSteps(LayerData& record, gis::FeatureLayer& layer) {
     default:
         return false;
     }
-    // Texts and zoned dates step by the times they stand for, in the display zone; texts none of which reads as
-    // a time (date-time groups) keep their classic steps.
+    // Texts and dates step by the times they stand for, in the display zone; texts none of which reads as a time
+    // (date-time groups) keep their classic steps. Dates go through the times the time filter reads too, so
+    // that a time layer keeps one order of its rows rather than a sorted index as well.
     const platform::TimeReading reading = record.IncludesTimeSteps ? LayerTimeReading(record) : platform::TimeReading{};
-    const bool as_times =
-        record.TimeFieldType == kTimeFieldText || (record.TimeFieldType == kTimeFieldDate && !reading.IsIdentity());
+    const bool as_times = record.TimeFieldType == kTimeFieldText || record.TimeFieldType == kTimeFieldDate;
     if (as_times && CollectDistinctTimes(record, table->Data()->TimesOf(static_cast<size_t>(field), reading))) {
         return true;
     }

@@ -9,6 +9,9 @@
 #include "apps/desktop/frame_cache.h"
 #include "apps/desktop/map_canvas.h"
 #include "desktop_fixture.h"
+#include "gis/data/column_table.h"
+#include "gis/data/joined_table.h"
+#include "gis/data/memory_table.h"
 #include "gis/drawing/map_drawer.h"
 #include "gis/layers/open_layers.h"
 #include "gis/map/map.h"
@@ -134,11 +137,36 @@ protected:
         testing::WriteShapefile(folder_.Path(), points);
     }
 
-    // Shows a step as the time filter does: a new definition expression and a redraw of the layer.
+    // Shows a step as the time filter does: a new definition expression and a redraw of the layer. The frame
+    // drawn then goes into the cache before the next step, as it does when playback leaves the worker time.
     void ShowStep(int step) {
         layer_->DefinitionExpression("STEP = " + std::to_string(step));
         map_->PartialRefresh(gis::view_phase::kGeography, layer_, std::nullopt);
+        canvas_.FinishStoring();
     }
+
+    // Joins rows (step, speed) to the layer's features by step, as time playback joins a step's rows: a new join
+    // object each time, an inner join, so only the features of the steps joined are drawn.
+    void JoinRows(const std::vector<std::pair<int, double>>& rows) {
+        auto table = std::make_shared<gis::ColumnTable>("OBS_QUERY");
+        auto& step = table->AddField({"STEP_REF", "", gis::FieldType::Integer});
+        auto& speed = table->AddField({"SPEED", "", gis::FieldType::Double});
+        for (const auto& [step_value, speed_value] : rows) {
+            step.AppendInteger(step_value);
+            speed.AppendReal(speed_value);
+        }
+        auto relationship = std::make_shared<gis::MemoryRelationshipClass>();
+        relationship->Name = "Join_Steps";
+        relationship->Origin = layer_->FeatureClass();
+        relationship->OriginKey = "STEP";
+        relationship->Destination = std::make_shared<gis::MemoryTable>(table);
+        relationship->DestinationKey = "STEP_REF";
+        layer_->DisplayRelationshipClass(relationship, gis::JoinType::InnerJoin);
+        map_->PartialRefresh(gis::view_phase::kGeography, layer_, std::nullopt);
+        canvas_.FinishStoring();
+    }
+
+    FrameKey KeyNow() const { return FrameKey::Of(*map_, canvas_.size(), canvas_.VisibleExtent(), background_); }
 
     // The frame a drawer that never drew before gives for the map as it is now.
     QImage FreshDraw() {
@@ -183,6 +211,82 @@ TEST_F(CanvasFrameCacheTest, AStepShownAgainComesFromTheCacheWithTheDrawnPixelsA
     ShowStep(2);
     EXPECT_EQ(Hits(), hits + 2);
     EXPECT_EQ(canvas_.Frame(), FreshDraw());
+}
+
+TEST_F(CanvasFrameCacheTest, TheCacheKeepsCopiesNotTheDrawersOwnFrames) {
+    ShowStep(1);
+    const QImage drawn = canvas_.Frame();
+    ShowStep(2);
+    ShowStep(1);
+    ASSERT_EQ(canvas_.Frames().Hits(), 1);
+    // Equal pixels in other memory: the drawer's image went back to it once copied.
+    EXPECT_EQ(canvas_.Frame(), drawn);
+    EXPECT_NE(canvas_.Frame().constBits(), drawn.constBits());
+}
+
+TEST_F(CanvasFrameCacheTest, AStepShownAgainBeforeItsCopyIsDoneStillComesFromTheCache) {
+    canvas_.FinishStoring();
+    const size_t kept = canvas_.Frames().Count();
+    // No FinishStoring between the steps: the frames may still wait for their copies when step 1 comes back.
+    layer_->DefinitionExpression("STEP = 1");
+    map_->PartialRefresh(gis::view_phase::kGeography, layer_, std::nullopt);
+    const QImage first = canvas_.Frame();
+    layer_->DefinitionExpression("STEP = 2");
+    map_->PartialRefresh(gis::view_phase::kGeography, layer_, std::nullopt);
+    layer_->DefinitionExpression("STEP = 1");
+    map_->PartialRefresh(gis::view_phase::kGeography, layer_, std::nullopt);
+    EXPECT_EQ(Hits(), 1);
+    EXPECT_EQ(canvas_.Frame(), first);
+    canvas_.FinishStoring();
+    EXPECT_EQ(canvas_.Frames().Count(), kept + 2);
+}
+
+TEST_F(CanvasFrameCacheTest, AFrameDrawnAfterAHandlerChangedTheMapIsNotKeptForTheStateBefore) {
+    ShowStep(2);
+    // A handler of the drawing notifications filters the layer anew, without asking for a redraw: the frame then
+    // shows step 3 although step 1 was asked for.
+    bool meddle = true;
+    auto on_start = map_->ScreenDisplay()->DrawingStarted.Connect([&] {
+        if (meddle) {
+            meddle = false;
+            layer_->DefinitionExpression("STEP = 3");
+        }
+    });
+    ShowStep(1);
+    on_start.Disconnect();
+    EXPECT_EQ(canvas_.Frame(), FreshDraw()); // step 3, as the map is now
+    const int64_t hits = Hits();
+    ShowStep(2);
+    ShowStep(1);
+    EXPECT_EQ(Hits(), hits + 1); // step 2 only
+    EXPECT_EQ(canvas_.Frame(), FreshDraw());
+}
+
+TEST_F(CanvasFrameCacheTest, AJoinMadeAnewForTheSameRowsHitsAndOtherRowsMiss) {
+    JoinRows({{1, 2.0}});
+    const FrameKey first = KeyNow();
+    const QImage first_frame = canvas_.Frame();
+    JoinRows({{2, 2.0}});
+    EXPECT_NE(canvas_.Frame(), first_frame);
+    const int64_t hits = Hits();
+    JoinRows({{1, 2.0}});
+    EXPECT_TRUE(KeyNow() == first);
+    EXPECT_EQ(Hits(), hits + 1);
+    EXPECT_EQ(canvas_.Frame(), first_frame);
+    EXPECT_EQ(canvas_.Frame(), FreshDraw());
+
+    // Anything the join yields differently is another frame, drawn or not the same: a value (a renderer may
+    // classify by it), a row more, another join type.
+    JoinRows({{1, 3.0}});
+    EXPECT_FALSE(KeyNow() == first);
+    JoinRows({{1, 2.0}, {3, 2.0}});
+    EXPECT_FALSE(KeyNow() == first);
+    EXPECT_EQ(canvas_.Frame(), FreshDraw());
+    EXPECT_EQ(Hits(), hits + 1);
+    JoinRows({{1, 2.0}});
+    ASSERT_TRUE(KeyNow() == first);
+    layer_->DisplayRelationshipClass(layer_->Joins().back()->RelationshipClass(), gis::JoinType::LeftOuterJoin);
+    EXPECT_FALSE(KeyNow() == first);
 }
 
 TEST_F(CanvasFrameCacheTest, AnyChangeToWhatIsDrawnMisses) {
@@ -269,9 +373,11 @@ TEST_F(WindowFrameCacheTest, SteppingBackThroughTheSliderShowsTheFramesDrawingGi
         return drawer.Draw(canvas.size());
     };
     slider.Step(1);
+    canvas.FinishStoring();
     const QImage second = canvas.Frame();
     EXPECT_EQ(second, fresh());
     slider.Step(1);
+    canvas.FinishStoring();
     EXPECT_EQ(canvas.Frame(), fresh());
     const int64_t hits = canvas.Frames().Hits();
     slider.Step(-1);
@@ -284,6 +390,37 @@ TEST_F(WindowFrameCacheTest, SteppingBackThroughTheSliderShowsTheFramesDrawingGi
     ASSERT_GE(kept, 3U);
     ASSERT_TRUE(window.OpenProject(WriteDotsProject()));
     EXPECT_LT(window.Canvas()->Frames().Count(), kept);
+}
+
+TEST_F(WindowFrameCacheTest, TheDemoProjectsJoinedLayerComesFromTheCacheWhenAStepIsShownAgain) {
+    StoreFrameCacheMegabytes(64);
+    MainWindow& window = OpenWindow();
+    ASSERT_TRUE(window.OpenProject(DemoProject()));
+    MapCanvas& canvas = *window.Canvas();
+    frmSlider& slider = *g_pChronovaData->Slider();
+    const auto fresh = [&] {
+        gis::MapDrawer drawer(canvas.BoundMap());
+        drawer.Background(canvas.Background());
+        return drawer.Draw(canvas.size());
+    };
+    const auto step = [&](int direction) {
+        slider.Step(direction);
+        canvas.FinishStoring();
+    };
+    step(1);
+    step(1);
+    const QImage shown = canvas.Frame();
+    step(1);
+    const int64_t hits = canvas.Frames().Hits();
+    step(-1);
+    EXPECT_EQ(canvas.Frames().Hits(), hits + 1);
+    EXPECT_EQ(canvas.Frame(), shown);
+    EXPECT_EQ(canvas.Frame(), fresh());
+    // On to a step not shown yet, drawn after a frame from the cache: what a fresh drawer draws.
+    step(1);
+    step(1);
+    EXPECT_EQ(canvas.Frames().Hits(), hits + 2);
+    EXPECT_EQ(canvas.Frame(), fresh());
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "datetime/mod_date_time.h"
+#include "gis/data/statistics.h"
 #include "gis/layers/feature_layer.h"
 #include "gis/layers/raster_layer.h"
 #include "gis/layers/wms_map_layer.h"
@@ -134,6 +135,39 @@ TEST_F(DiscoveryTest, OneStepHasNoIntervalAndRepeatedStepsDoNotCount) {
     ASSERT_TRUE(RetrieveTimeInfo(&custom_record));
     EXPECT_EQ(custom_record.Interval, 30);
     EXPECT_EQ(custom_record.TimeStepsCount(), 4);
+}
+
+TEST_F(DiscoveryTest, ADateFieldsStepsAreItsDistinctStoredValuesInOrder) {
+    // Rows out of time order, repeats, nulls and values that carried an offset (read as stored).
+    auto workspace = std::make_shared<testing::MemoryWorkspace>();
+    auto points = std::make_shared<testing::MemoryTestFeatureClass>("POINTS", workspace);
+    workspace->Add("POINTS", points);
+    gis::Column& when = points->Columns().AddField({"WHEN", "", gis::FieldType::Date});
+    const double hours[] = {5, 1, 5, -1, 3, 1, 0, 7, -1, 3};
+    for (size_t row = 0; row < std::size(hours); ++row) {
+        if (hours[row] < 0) {
+            when.AppendNull();
+        } else if (row % 3 == 0) {
+            when.AppendZonedReal(Date::FromParts(2008, 3, 1).Serial() + hours[row] / 24.0, -300);
+        } else {
+            when.AppendReal(Date::FromParts(2008, 3, 1).Serial() + hours[row] / 24.0);
+        }
+        points->AddPoint(static_cast<double>(row), 0.0);
+    }
+    LayerData record;
+    testing::MakeFeatureRecord(record, std::make_shared<gis::FeatureLayer>(points), "WHEN");
+    ASSERT_TRUE(RetrieveTimeInfo(&record));
+    EXPECT_EQ(record.TimeFieldType, 1);
+    const std::vector<Variant> distinct = gis::UniqueValues(points->Search(), "WHEN");
+    ASSERT_EQ(distinct.size(), 5u);
+    ASSERT_EQ(record.TimeStepsCount(), 5);
+    for (int32_t i = 1; i <= 5; ++i) {
+        EXPECT_EQ(record.TimeSteps(i), distinct[static_cast<size_t>(i - 1)]) << i;
+        EXPECT_EQ(record.TimeSteps(i).Type(), platform::VarType::Date) << i;
+    }
+    EXPECT_EQ(record.StartTime, Minutes(2008, 3, 1));
+    EXPECT_EQ(record.FinishTime, Minutes(2008, 3, 1, 7));
+    EXPECT_EQ(record.Interval, 60);
 }
 
 TEST_F(DiscoveryTest, ACustomLayersLastStepSetsTheType) {

@@ -27,6 +27,7 @@ void FrameCache::Capacity(size_t bytes) {
 void FrameCache::EvictTo(size_t bytes) {
     while (bytes_ > bytes && !order_.empty()) {
         bytes_ -= BytesOf(order_.back());
+        evicted_.push_back(std::move(order_.back().second));
         index_.erase(order_.back().first);
         order_.pop_back();
     }
@@ -61,6 +62,7 @@ void FrameCache::Insert(const FrameKey& key, const QImage& frame) {
 }
 
 void FrameCache::Clear() {
+    evicted_.clear();
     order_.clear();
     index_.clear();
     bytes_ = 0;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "apps/desktop/frame_key.h"
 
@@ -28,6 +29,9 @@ public:
     /// Keeps a frame (replacing one kept for the same key) unless it alone is larger than the bound.
     void Insert(const FrameKey& key, const QImage& frame);
     void Clear();
+    /// The frames dropped to keep within the bound since the last call, so that their memory can serve again
+    /// (FrameCopier::Recycle) rather than be handed back to the system by the thread that draws.
+    std::vector<QImage> TakeEvicted() { return std::exchange(evicted_, {}); }
 
     /// Memory the kept frames and their keys take.
     size_t Bytes() const noexcept { return bytes_; }
@@ -47,11 +51,13 @@ private:
     // Most recently used first.
     std::list<Entry> order_;
     std::unordered_map<FrameKey, std::list<Entry>::iterator, FrameKeyHash> index_;
+    std::vector<QImage> evicted_;
 };
 
 /// The frame cache's bound the user chose, in megabytes (the user settings, "Software\Chronova\Desktop\Frame
-/// Cache", value "Megabytes"); kDefaultFrameCacheMegabytes when none is stored. Off by default for now: keying
-/// a frame still costs a step that misses more than drawing it saves on most projects.
+/// Cache", value "Megabytes"); kDefaultFrameCacheMegabytes when none is stored. Off by default for now: a step
+/// drawn for the first time still costs the drawing thread a little more with the cache on (handing the frame to
+/// the copier, whose copy competes for the cores and memory), and only steps shown again gain.
 inline constexpr uint32_t kDefaultFrameCacheMegabytes = 0;
 uint32_t StoredFrameCacheMegabytes();
 /// Stores the bound for windows opened from now on; 0 turns the cache off.

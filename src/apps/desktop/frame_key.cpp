@@ -136,8 +136,8 @@ DrawnLayerState StateOf(const std::shared_ptr<gis::ILayer>& layer, size_t& hash)
         state.Renderer = Identity(feature->Renderer());
         state.Joins.reserve(feature->Joins().size());
         for (const auto& join : feature->Joins()) {
-            state.Joins.emplace_back(join);
-            Mix(hash, std::hash<const void*>{}(join.get()));
+            state.Joins.push_back(join ? join->ContentDigest() : 0);
+            Mix(hash, state.Joins.back());
         }
         state.Definition = feature->DefinitionExpression();
         state.FollowsGrowth = feature->FollowsGrowth();
@@ -229,10 +229,29 @@ FrameKey FrameKey::Of(const gis::Map& map, QSize size, const gis::Envelope& visi
     return key;
 }
 
+size_t FrameKey::DrawStamp(const gis::Map& map) {
+    std::vector<std::shared_ptr<gis::ILayer>> drawn;
+    CollectDrawn(map.Layers(), drawn);
+    size_t stamp = drawn.size();
+    for (const auto& layer : drawn) {
+        Mix(stamp, std::hash<const void*>{}(layer.get()));
+        uint64_t revision = 0;
+        if (const auto* feature = dynamic_cast<const gis::FeatureLayer*>(layer.get())) {
+            revision = feature->DrawRevision();
+        } else if (const auto* raster = dynamic_cast<const gis::RasterLayer*>(layer.get())) {
+            revision = raster->DrawRevision();
+        } else if (const auto* drawable = dynamic_cast<const gis::IDrawableLayer*>(layer.get())) {
+            revision = drawable->DrawRevision();
+        }
+        Mix(stamp, revision);
+    }
+    return stamp;
+}
+
 size_t FrameKey::HeldBytes() const noexcept {
     size_t bytes = reference_.capacity() + layers_.capacity() * sizeof(DrawnLayerState);
     for (const DrawnLayerState& layer : layers_) {
-        bytes += layer.Definition.capacity() + layer.Settings.capacity() + layer.Joins.capacity() * sizeof(Identity);
+        bytes += layer.Definition.capacity() + layer.Settings.capacity() + layer.Joins.capacity() * sizeof(uint64_t);
         // Selections and trails are shared with the layer while it shows them, but a cached frame keeps them
         // alive after that: count them as the key's.
         if (layer.Selection) {

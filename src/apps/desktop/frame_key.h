@@ -38,11 +38,11 @@ private:
     const void* address_ = nullptr;
 };
 
-/// What one drawn layer's image depends on. A feature layer is described by what it draws from (data, joins,
-/// renderer and label revisions) and by the filter time applies to it (definition expression, time reading,
-/// selected fixes, trails); a raster layer with a stretched or RGB renderer by its raster, band, effect level and
-/// renderer settings. So a layer showing a step again gives the same state. Other layers are described by their draw
-/// revision, which never returns to an earlier value.
+/// What one drawn layer's image depends on. A feature layer is described by what it draws from (data, the content
+/// of its joins, renderer and label revisions) and by the filter time applies to it (definition expression, time
+/// reading, selected fixes, trails); a raster layer with a stretched or RGB renderer by its raster, band, effect level
+/// and renderer settings. So a layer showing a step again gives the same state. Other layers are described by their
+/// draw revision, which never returns to an earlier value.
 struct DrawnLayerState {
     Identity Layer;
     uint64_t Revision = 0;
@@ -53,7 +53,8 @@ struct DrawnLayerState {
     Identity Renderer;
     Identity Raster;
     Identity RendererRaster;
-    std::vector<Identity> Joins;
+    // The joins by what they yield, not by identity: time playback joins each step's rows anew.
+    std::vector<uint64_t> Joins;
     std::string Definition;
     // Whether the features are drawn in the order a rising bound lets them in rather than in row order.
     bool FollowsGrowth = false;
@@ -73,6 +74,11 @@ public:
     /// The state of a map as drawn now at a size, showing an extent (visible extent of the view, from the extent
     /// the drawer would use) over a background. Reads the host objects: call it on their thread.
     static FrameKey Of(const gis::Map& map, QSize size, const gis::Envelope& visible, QColor background);
+
+    /// A cheap summary of the drawn layers (which ones, in which order, at which draw revision): it stays the
+    /// same exactly while no drawn layer changes, so it tells whether a key taken before a drawing still holds
+    /// after it (the view is compared apart). Reads the host objects: call it on their thread.
+    static size_t DrawStamp(const gis::Map& map);
 
     size_t Hash() const noexcept { return hash_; }
     /// Memory the key holds besides itself (texts and kept selections), counted against the cache's bound.

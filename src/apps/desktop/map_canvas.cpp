@@ -49,9 +49,48 @@ MapCanvas::MapCanvas(QWidget* parent)
     setMouseTracking(false);
     setFocusPolicy(Qt::StrongFocus);
     SetTool(Tool::Pan);
+    // The worker wakes this thread through its event loop; events posted to a canvas that is gone are dropped.
+    copier_ = std::make_unique<FrameCopier>([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { KeepCopied(); }, Qt::QueuedConnection);
+    });
 }
 
-MapCanvas::~MapCanvas() = default;
+MapCanvas::~MapCanvas() {
+    copier_.reset(); // the worker stops before anything it may call back into goes
+}
+
+void MapCanvas::FrameCacheBytes(size_t bytes) {
+    cache_.Capacity(bytes);
+    copier_->Recycle(cache_.TakeEvicted());
+    if (!cache_.Enabled()) {
+        DropStoring();
+    }
+}
+
+void MapCanvas::DropStoring() {
+    copier_->Cancel();
+    storing_.clear();
+}
+
+void MapCanvas::KeepCopied() {
+    for (auto& [ticket, copy] : copier_->TakeDone()) {
+        // Tickets come back in the order given; one that never comes back (no memory for its copy) is passed.
+        while (!storing_.empty() && storing_.front().Ticket < ticket) {
+            storing_.pop_front();
+        }
+        if (!storing_.empty() && storing_.front().Ticket == ticket) {
+            cache_.Insert(storing_.front().Key, copy);
+            storing_.pop_front();
+        }
+    }
+    copier_->Recycle(cache_.TakeEvicted());
+}
+
+void MapCanvas::FinishStoring() {
+    copier_->Wait();
+    KeepCopied();
+}
 
 void MapCanvas::Bind(std::shared_ptr<gis::Map> map, QColor background) {
     view_refreshed_.Disconnect();
@@ -59,6 +98,7 @@ void MapCanvas::Bind(std::shared_ptr<gis::Map> map, QColor background) {
     drawer_.reset();
     frame_ = QImage();
     // Frames of another map never match, but they would hold memory and that map's data.
+    DropStoring();
     cache_.Clear();
     shown_key_.reset();
     unseen_ = {};
@@ -75,6 +115,10 @@ void MapCanvas::Bind(std::shared_ptr<gis::Map> map, QColor background) {
     // A new drawer has no image yet, so its first update draws every layer, whatever the map asked for.
     Redraw();
     update();
+}
+
+QColor MapCanvas::Background() const {
+    return drawer_ ? drawer_->Background() : QColor(Qt::white);
 }
 
 void MapCanvas::Suspend(bool suspended) {
@@ -117,52 +161,68 @@ void MapCanvas::Redraw() {
     update();
 }
 
-std::optional<FrameKey> MapCanvas::CurrentKey() {
-    if (!cache_.Enabled()) {
-        return std::nullopt;
-    }
-    const QSize image_size(std::max(width(), 1), std::max(height(), 1));
-    const gis::Envelope visible =
-        gis::ViewTransform(drawer_->DefaultExtent(), image_size.width(), image_size.height()).VisibleExtent();
-    return FrameKey::Of(*map_, image_size, visible, drawer_->Background());
-}
-
 void MapCanvas::DrawOnce() {
     gis::RedrawRequest request = std::move(unseen_);
     unseen_ = {};
     Merge(request, map_->TakeRedrawRequest());
-    std::optional<FrameKey> key = CurrentKey();
-    if (key && shown_key_ == key && request.Empty()) {
+    if (!cache_.Enabled()) {
+        shown_key_.reset();
+        if (drawer_behind_ && request.Empty()) {
+            request.Phases = gis::view_phase::kGeography; // see below
+        }
+        drawer_behind_ = false;
+        frame_ = drawer_->Update(request, size());
+        return;
+    }
+    KeepCopied();
+    // The extent is worked out once and handed to the drawer, which would otherwise work it out again.
+    const QSize image_size(std::max(width(), 1), std::max(height(), 1));
+    const gis::Envelope extent = drawer_->DefaultExtent();
+    const gis::Envelope visible = gis::ViewTransform(extent, image_size.width(), image_size.height()).VisibleExtent();
+    FrameKey key = FrameKey::Of(*map_, image_size, visible, drawer_->Background());
+    const size_t stamp = FrameKey::DrawStamp(*map_);
+    if (shown_key_ == key && request.Empty()) {
         return; // nothing asked for and nothing changed: the drawer too would keep its frame and stay quiet
     }
-    if (key) {
-        if (std::optional<QImage> kept = cache_.Find(*key)) {
-            // The same notifications as a drawing pass, so playback and the window follow as they do then.
-            const std::shared_ptr<gis::ScreenDisplay>& display = map_->ScreenDisplay();
-            frame_ = std::move(*kept);
-            shown_key_ = std::move(key);
-            unseen_ = std::move(request);
-            drawer_behind_ = true;
-            try {
-                display->FireDrawingStarted();
-            } catch (...) {
-                display->FireDrawingFinished();
-                throw;
-            }
-            display->FireDrawingFinished();
-            return;
+    // A frame still waiting for its copy serves as it is; its copy replaces it in the cache when done.
+    for (const Storing& storing : storing_) {
+        if (storing.Key == key) {
+            cache_.Insert(key, storing.Frame);
+            copier_->Recycle(cache_.TakeEvicted());
+            break;
         }
     }
+    if (std::optional<QImage> kept = cache_.Find(key)) {
+        // The same notifications as a drawing pass, so playback and the window follow as they do then.
+        const std::shared_ptr<gis::ScreenDisplay>& display = map_->ScreenDisplay();
+        frame_ = std::move(*kept);
+        shown_key_ = std::move(key);
+        Merge(unseen_, std::move(request));
+        drawer_behind_ = true;
+        try {
+            display->FireDrawingStarted();
+        } catch (...) {
+            display->FireDrawingFinished();
+            throw;
+        }
+        display->FireDrawingFinished();
+        return;
+    }
     if (drawer_behind_ && request.Empty()) {
-        // The drawer would hand back its own last frame, which is not the one shown.
-        request.Full = true;
+        // The drawer would hand back its own last frame, which is not the one shown: a request for the geography
+        // without layers draws the layers that changed since it drew them and composes a frame of the map now.
+        request.Phases = gis::view_phase::kGeography;
     }
     shown_key_.reset();
     drawer_behind_ = false;
-    frame_ = drawer_->Update(request, size());
-    // A drawing notification's handler may have changed the map; the frame is kept only for the state it shows.
-    if (key && CurrentKey() == key) {
-        cache_.Insert(*key, frame_);
+    frame_ = drawer_->Update(request, size(), extent);
+    // The frame is kept only for the state it shows: not when a drawing notification's handler changed the map
+    // (it asked for another redraw, again_, as a new extent does, or a layer's draw revision moved).
+    if (!again_ && FrameKey::DrawStamp(*map_) == stamp) {
+        const uint64_t ticket = ++next_ticket_;
+        if (copier_->Submit(ticket, frame_)) {
+            storing_.push_back(Storing{ticket, key, frame_});
+        }
         shown_key_ = std::move(key);
     }
 }

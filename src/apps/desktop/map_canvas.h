@@ -4,10 +4,13 @@
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
+#include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 
 #include "apps/desktop/frame_cache.h"
+#include "apps/desktop/frame_copier.h"
 #include "apps/desktop/frame_key.h"
 #include "gis/data/geometry_column.h"
 #include "gis/map/active_view.h"
@@ -28,7 +31,9 @@ namespace chronova::desktop {
 /// playback waits on before it takes its next step. Navigation sets the map's extent, which asks for a redraw too.
 ///
 /// Frames drawn are kept in a bounded cache by everything they depend on (FrameKey), so a step shown again (loop
-/// playback, stepping back) is answered from the cache with the same notifications, without drawing.
+/// playback, stepping back) is answered from the cache with the same notifications, without drawing. A frame drawn
+/// goes into the cache through a copy a worker makes (FrameCopier), so that drawing a step not kept costs what it
+/// costs without the cache.
 class MapCanvas : public QWidget {
 public:
     /// What a left-button drag does.
@@ -43,6 +48,8 @@ public:
     /// Shows a map (none clears the view) over a background colour.
     void Bind(std::shared_ptr<gis::Map> map, QColor background = Qt::white);
     const std::shared_ptr<gis::Map>& BoundMap() const noexcept { return map_; }
+    /// The colour under the map (white when no map is shown).
+    QColor Background() const;
     /// While suspended, redraw requests wait; resuming draws once for all of them. Used while a project opens.
     void Suspend(bool suspended);
 
@@ -68,7 +75,10 @@ public:
     /// The cache of frames; its bound starts at the one stored in the user settings.
     const FrameCache& Frames() const noexcept { return cache_; }
     /// A new bound for the frame cache in bytes; 0 turns it off and drops every frame kept.
-    void FrameCacheBytes(size_t bytes) { cache_.Capacity(bytes); }
+    void FrameCacheBytes(size_t bytes);
+    /// Waits for the frames drawn so far to be copied and puts them in the cache (they go there on their own
+    /// soon after, through the event loop).
+    void FinishStoring();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -84,7 +94,10 @@ private:
     void Redraw();
     /// One answer to the map's requests: from the cache when it holds the frame of the map as it is now, else drawn.
     void DrawOnce();
-    std::optional<FrameKey> CurrentKey();
+    // Puts the frames the worker has copied into the cache.
+    void KeepCopied();
+    // Drops the frames waiting for their copy.
+    void DropStoring();
     bool CanDraw() const;
     /// The map coordinates of a pixel of the canvas, in the view last drawn.
     std::optional<QPointF> MapPoint(QPointF pixel) const;
@@ -103,6 +116,15 @@ private:
     gis::RedrawRequest unseen_;
     // The drawer's last frame is not the one shown (a frame came from the cache since).
     bool drawer_behind_ = false;
+    // A frame drawn, waiting for its copy before it goes into the cache.
+    struct Storing {
+        uint64_t Ticket = 0;
+        FrameKey Key;
+        QImage Frame;
+    };
+    std::deque<Storing> storing_;
+    uint64_t next_ticket_ = 0;
+    std::unique_ptr<FrameCopier> copier_;
     int draw_count_ = 0;
     bool suspended_ = false;
     bool drawing_ = false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -106,6 +107,68 @@ Column Gather(const Column& source, const std::vector<uint32_t>& rows) {
     return gathered;
 }
 
+// A 64-bit digest fed word by word: each word is mixed through a multiply-xorshift round (the splitmix64
+// finaliser), so equal inputs give equal digests and any change reaches every bit.
+class Digest {
+public:
+    void Add(uint64_t word) noexcept { state_ = Mix(state_ ^ (word + 0x9e3779b97f4a7c15ULL)); }
+    void Add(double value) noexcept {
+        uint64_t bits = 0;
+        std::memcpy(&bits, &value, sizeof(bits));
+        Add(bits);
+    }
+    void Add(const std::string& text) noexcept {
+        Add(static_cast<uint64_t>(text.size()));
+        uint64_t word = 0;
+        size_t filled = 0;
+        for (const char c : text) {
+            word = (word << 8U) | static_cast<unsigned char>(c);
+            if (++filled == sizeof(word)) {
+                Add(word);
+                word = 0;
+                filled = 0;
+            }
+        }
+        Add(word);
+    }
+    uint64_t Value() const noexcept { return state_; }
+
+private:
+    static uint64_t Mix(uint64_t z) noexcept {
+        z = (z ^ (z >> 30U)) * 0xbf58476d1ce4e5b9ULL;
+        z = (z ^ (z >> 27U)) * 0x94d049bb133111ebULL;
+        return z ^ (z >> 31U);
+    }
+    uint64_t state_ = 0;
+};
+
+void AddColumn(Digest& digest, const Column& column) {
+    digest.Add(static_cast<uint64_t>(column.StorageKind()));
+    digest.Add(static_cast<uint64_t>(column.Size()));
+    for (size_t row = 0; row < column.Size(); ++row) {
+        if (column.IsNull(row)) {
+            digest.Add(uint64_t{0xA11});
+            continue;
+        }
+        switch (column.StorageKind()) {
+        case Column::Storage::Integer:
+            digest.Add(static_cast<uint64_t>(static_cast<int64_t>(column.Integer(row))));
+            break;
+        case Column::Storage::Real:
+            digest.Add(column.Real(row));
+            if (const std::optional<int> offset = column.OffsetAt(row)) {
+                digest.Add(static_cast<uint64_t>(static_cast<int64_t>(*offset)));
+            }
+            break;
+        case Column::Storage::Text:
+            digest.Add(column.Text(row));
+            break;
+        case Column::Storage::None:
+            break;
+        }
+    }
+}
+
 } // namespace
 
 JoinedTable::JoinedTable(std::shared_ptr<const MemoryRelationshipClass> relationship, JoinType join_type)
@@ -179,6 +242,27 @@ JoinedTable::JoinedTable(std::shared_ptr<const MemoryRelationshipClass> relation
     } else {
         feature_rows_ = std::move(origin_rows);
     }
+}
+
+uint64_t JoinedTable::ContentDigest() const {
+    if (!digest_) {
+        Digest digest;
+        digest.Add(static_cast<uint64_t>(join_type_));
+        digest.Add(Name());
+        digest.Add(static_cast<uint64_t>(data_->RowCount()));
+        digest.Add(static_cast<uint64_t>(data_->FieldCount()));
+        for (size_t i = 0; i < data_->FieldCount(); ++i) {
+            digest.Add(data_->Fields()[i].Name);
+            digest.Add(static_cast<uint64_t>(data_->Fields()[i].Type));
+            AddColumn(digest, data_->ColumnAt(i));
+        }
+        digest.Add(static_cast<uint64_t>(feature_rows_.size()));
+        for (const uint32_t row : feature_rows_) {
+            digest.Add(uint64_t{row});
+        }
+        digest_ = digest.Value();
+    }
+    return *digest_;
 }
 
 std::string JoinedTable::Name() const {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "gis/data/table.h"
@@ -39,6 +41,10 @@ public:
     const std::shared_ptr<ITable>& SourceTable() const noexcept { return relationship_->Origin; }
     /// For each row of Data(), the row of the layer's own feature class it came from, ascending.
     const RowIds& FeatureRows() const noexcept { return feature_rows_; }
+    /// A digest of everything the join yields (its field names and types, every value, the feature rows):
+    /// two joins built from equal tables give the same digest, so what is drawn from a join made again for
+    /// the same rows can be recognised. Computed once, on first use.
+    uint64_t ContentDigest() const;
 
     std::string Name() const override;
     DatasetType Type() const override { return DatasetType::Table; }
@@ -54,6 +60,7 @@ private:
     JoinType join_type_;
     std::shared_ptr<const ColumnTable> data_;
     RowIds feature_rows_;
+    mutable std::optional<uint64_t> digest_;
 };
 
 } // namespace chronova::gis

@@ -20,8 +20,8 @@ const Column& FieldColumn(const Cursor& cursor, std::string_view field) {
     return cursor.Data().ColumnAt(static_cast<size_t>(index));
 }
 
-// Over every row the column's sorted index already orders the values (and the time filter needs that index
-// anyway), so the distinct values are one walk along it.
+// Over every row the column's sorted index already orders the values (and comparisons with numbers and texts
+// need that index anyway), so the distinct values are one walk along it.
 std::vector<platform::Variant> UniqueValuesOfAllRows(const ColumnTable& table, const Column& column, size_t index) {
     std::vector<platform::Variant> values;
     const std::vector<uint32_t>& order = table.IndexOf(index).Order();

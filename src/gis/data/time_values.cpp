@@ -34,17 +34,24 @@ std::vector<uint32_t> RowsByTime(std::span<const double> times) {
     std::unordered_map<double, Slot> slots;
     std::vector<double> distinct;
     size_t with_time = 0;
+    // Rows of one time often follow each other (data written step by step): those skip the hash look-up.
+    Slot* last_slot = nullptr;
+    double last_time = kNoTime;
     for (const double time : times) {
         if (std::isnan(time)) {
             continue;
         }
         ++with_time;
-        if (distinct.size() <= kMostDistinct) {
+        if (time == last_time) {
+            ++last_slot->rows;
+        } else if (distinct.size() <= kMostDistinct) {
             auto [slot, added] = slots.try_emplace(time, Slot{static_cast<uint32_t>(distinct.size()), 0});
             if (added) {
                 distinct.push_back(time);
             }
             ++slot->second.rows;
+            last_slot = &slot->second;
+            last_time = time;
         }
     }
     std::vector<uint32_t> order;
@@ -70,10 +77,18 @@ std::vector<uint32_t> RowsByTime(std::span<const double> times) {
         start += slots.at(distinct[index]).rows;
     }
     order.resize(with_time);
+    uint32_t last_index = 0;
+    last_time = kNoTime;
     for (size_t row = 0; row < times.size(); ++row) {
-        if (!std::isnan(times[row])) {
-            order[next[slots.find(times[row])->second.index]++] = static_cast<uint32_t>(row);
+        const double time = times[row];
+        if (std::isnan(time)) {
+            continue;
         }
+        if (time != last_time) {
+            last_index = slots.find(time)->second.index;
+            last_time = time;
+        }
+        order[next[last_index]++] = static_cast<uint32_t>(row);
     }
     return order;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <future>
+#include <mutex>
 #include <span>
 #include <stdexcept>
 #include <utility>
@@ -18,6 +19,7 @@
 #include "gis/ogr/arrow_decoder.h"
 #include "gis/ogr/gdal_environment.h"
 #include "gis/ogr/gdal_handles.h"
+#include "gis/ogr/memory_advice.h"
 #include "gis/ogr/value_conversion.h"
 #include "gis/ogr/wkb_reader.h"
 #include "platform/automation_error.h"
@@ -165,6 +167,8 @@ Output EmptyOutput(OGRLayerH layer, const Plan& plan, const std::vector<bool>& r
         Column& column = output.table->AddField(plan.fields[i]);
         if (read_now[i]) {
             column.Reserve(count);
+            PreferHugePages(column.Integers().data(), column.Integers().capacity() * sizeof(int32_t));
+            PreferHugePages(column.Reals().data(), column.Reals().capacity() * sizeof(double));
         }
     }
     if (plan.has_geometry) {
@@ -182,6 +186,8 @@ Output EmptyOutput(OGRLayerH layer, const Plan& plan, const std::vector<bool>& r
             // A point is one part of one coordinate.
             output.shapes->X.reserve(count);
             output.shapes->Y.reserve(count);
+            PreferHugePages(output.shapes->X.data(), count * sizeof(double));
+            PreferHugePages(output.shapes->Y.data(), count * sizeof(double));
             output.shapes->PartOffsets.reserve(count + 1);
         }
     }
@@ -583,6 +589,36 @@ LayerContents ReadLayer(const std::string& path, std::string_view layer_name, st
     contents.ShapeFieldName = plan.shape_field;
     contents.Method = used;
     return contents;
+}
+
+ColumnTable::ColumnLoader FieldReader(const std::string& path, std::string_view layer_name, std::string_view oid_field,
+                                      const LayerReadOptions& options) {
+    struct Shared {
+        std::mutex mutex;
+        std::shared_ptr<const LaterRead> later; // made on the first read
+    };
+    auto shared = std::make_shared<Shared>();
+    return [shared, path, layer = std::string(layer_name), oid = std::string(oid_field), options](size_t field,
+                                                                                                  Column& column) {
+        std::shared_ptr<const LaterRead> later;
+        {
+            std::lock_guard lock(shared->mutex);
+            if (!shared->later) {
+                RegisterGdalDrivers();
+                GdalErrorTrap trap;
+                const OpenedLayer opened = OpenLayer(path, layer, options.OpenOptions, trap);
+                shared->later =
+                    std::make_shared<LaterRead>(LaterRead{path, OGR_L_GetName(opened.layer), options.OpenOptions,
+                                                          MakePlan(opened.layer, oid), options.Method, 0});
+            }
+            later = shared->later;
+        }
+        if (field >= later->plan.fields.size() || later->plan.fields[field].Type != column.Type()) {
+            platform::RaiseError(platform::error::kPathFileAccess,
+                                 "The fields of '" + path + "' are no longer those read before.");
+        }
+        ReadOneField(*later, field, column);
+    };
 }
 
 } // namespace chronova::gis

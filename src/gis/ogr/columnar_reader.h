@@ -59,4 +59,10 @@ LayerContents ReadLayer(const std::string& path, std::string_view layer_name, st
 LayerContents ReadLayer(const std::string& path, std::string_view layer_name, std::string_view oid_field,
                         const LayerReadOptions& options);
 
+/// A loader for ColumnTable::LoadLater that reads a field of the layer from the file on its first use, for a table
+/// with the fields ReadLayer gives the layer (with the same oid_field) that was filled elsewhere, e.g. from a
+/// cache. The layer is opened on the first field read. A field that is no longer the file's raises 75.
+ColumnTable::ColumnLoader FieldReader(const std::string& path, std::string_view layer_name, std::string_view oid_field,
+                                      const LayerReadOptions& options);
+
 } // namespace chronova::gis

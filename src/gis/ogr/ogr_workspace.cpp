@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include <gdal.h>
 #include <ogr_api.h>
 
+#include "gis/ogr/column_cache.h"
 #include "gis/ogr/columnar_reader.h"
 #include "gis/ogr/gdal_environment.h"
 #include "platform/automation_error.h"
@@ -25,6 +27,19 @@ enum class WorkspaceKind {
     GeoPackage,
     VectorFile, // any other file GDAL reads as vector data (GeoJSON, FlatGeobuf, GPX, KML, CSV, ...)
 };
+
+// How a workspace opens its files, as the column cache's key names it.
+const char* KindName(WorkspaceKind kind) {
+    switch (kind) {
+    case WorkspaceKind::ShapefileFolder:
+        return "shapefiles";
+    case WorkspaceKind::GeoPackage:
+        return "geopackage";
+    case WorkspaceKind::VectorFile:
+        break;
+    }
+    return "vector file";
+}
 
 using OpenOptions = std::vector<std::string>;
 
@@ -171,8 +186,22 @@ std::shared_ptr<const LayerContents> OgrWorkspace::Contents(DatasetEntry& entry)
         options.OtherFieldsOnUse = true;
         options.Parallel = true;
         // Shapefiles number their rows from 0 in a field the host calls FID; a GeoPackage names its own id column.
-        auto contents = std::make_shared<LayerContents>(
-            ReadLayer(entry.file, entry.layer, kind_ == WorkspaceKind::ShapefileFolder ? "FID" : "", options));
+        const char* oid_field = kind_ == WorkspaceKind::ShapefileFolder ? "FID" : "";
+        // A layer read before from the same unchanged file comes from the column cache; fields it does not hold
+        // are read from the file on use, as usual.
+        const std::filesystem::path cache_folder = ColumnCacheFolder();
+        std::optional<ColumnCacheKey> cache_key;
+        if (!cache_folder.empty()) {
+            cache_key = MakeColumnCacheKey(entry.file, entry.layer, KindName(kind_), oid_field, open_options_);
+        }
+        if (cache_key) {
+            if (auto cached = ReadColumnCache(cache_folder, *cache_key,
+                                              FieldReader(entry.file, entry.layer, oid_field, options))) {
+                entry.contents = std::make_shared<const LayerContents>(std::move(*cached));
+                return entry.contents;
+            }
+        }
+        auto contents = std::make_shared<LayerContents>(ReadLayer(entry.file, entry.layer, oid_field, options));
         if (entry.has_geometry && !contents->Shapes) {
             auto shapes = std::make_shared<GeometryColumn>();
             for (size_t row = 0; row < contents->Data->RowCount(); ++row) {
@@ -181,6 +210,9 @@ std::shared_ptr<const LayerContents> OgrWorkspace::Contents(DatasetEntry& entry)
             contents->Shapes = std::move(shapes);
         }
         entry.contents = std::move(contents);
+        if (cache_key) {
+            WriteColumnCacheLater(cache_folder, *cache_key, entry.contents);
+        }
     }
     return entry.contents;
 }

@@ -294,8 +294,10 @@ private:
         return bound;
     }
 
-    // A text field compared with dates only reads its texts as times, once for all rows; so does a date field
-    // whose table converts zones.
+    // A text field compared with dates only reads its texts as times, once for all rows; so does a date field.
+    // A date field's times are its own values unless the table converts zones, and their order by counting
+    // rows per distinct time is a third of the sorted index's memory (no second copy of the values) and
+    // quicker to build, which matters for a time layer of millions of rows.
     void ReadAsTimes(BoundOperand& field, const std::vector<Value>& constants) const {
         const bool all_dates =
             !constants.empty() &&
@@ -304,8 +306,7 @@ private:
             return;
         }
         const Column& column = *field.column;
-        const bool zoned_dates = column.Type() == FieldType::Date && !reading_.IsIdentity();
-        if (column.StorageKind() == Column::Storage::Text || zoned_dates) {
+        if (column.StorageKind() == Column::Storage::Text || column.Type() == FieldType::Date) {
             field.times = &table_.TimesOf(field.field, reading_);
         }
     }

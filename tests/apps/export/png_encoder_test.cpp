@@ -107,6 +107,51 @@ TEST(PngEncoderTest, ManyColoursAreRowsOfRgbOrRgba) {
     ExpectExact(opaque_map, kRgb);
 }
 
+// A map frame of many colours: a raster of cells of 4 x 3 pixels in a colour ramp (rows repeat within a cell),
+// with anti-aliased shapes over it, as MapLikeFrame draws them.
+QImage RasterMapFrame(int width, int height) {
+    QImage frame(width, height, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int cell_x = x / 4;
+            const int cell_y = y / 3;
+            frame.setPixel(x, y, qRgb((cell_x * 3 + cell_y) % 256, (cell_y * 5) % 256, 128 + (cell_x + cell_y) % 100));
+        }
+    }
+    QPainter painter(&frame);
+    painter.drawImage(0, 0, MapLikeFrame(width / 2, height / 2, 2));
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(90, 90, 90), 1.5));
+    for (int i = 0; i < 40; ++i) {
+        painter.drawLine(QPointF(i * 13.7, 0), QPointF(width - i * 5.3, height));
+        painter.drawEllipse(QPointF(i * 23.1, (i * 37) % height), 3.5, 3.5);
+    }
+    return frame;
+}
+
+TEST(PngEncoderTest, MapFramesOfManyColoursComeBackExactFromTheRunCoder) {
+    const QImage frame = RasterMapFrame(1024, 768);
+    const std::string png = EncodePng(frame);
+    EXPECT_EQ(png[25], kRgb);
+    EXPECT_EQ(Decoded(png), frame.convertToFormat(QImage::Format_ARGB32));
+    // Within reach of general deflate's size, far below the pixels'.
+    EXPECT_LT(png.size(), EncodePngWithLibdeflate(frame, 1).size() * 3 / 2);
+    EXPECT_LT(png.size(), static_cast<size_t>(1024 * 768 * 3 / 4));
+
+    ExpectExact(RasterMapFrame(333, 101), kRgb);
+    ExpectExact(RasterMapFrame(5, 3), kPalette);
+    QImage translucent = RasterMapFrame(257, 64).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 10; y < 30; ++y) {
+        for (int x = 0; x < translucent.width(); ++x) {
+            translucent.setPixel(x, y, (translucent.pixel(x, y) & 0x00ffffffu) | (static_cast<QRgb>(x % 256) << 24));
+        }
+    }
+    ExpectExact(translucent, kRgba);
+    // The same as libdeflate's stream, pixel for pixel, on frames of few colours as well.
+    const QImage map = MapLikeFrame(640, 480, 5);
+    EXPECT_EQ(Decoded(EncodePng(map)), Decoded(EncodePngWithLibdeflate(map)));
+}
+
 TEST(PngEncoderTest, HigherLevelsAreNoLargerAndBadInputIsRefused) {
     const QImage map = MapLikeFrame(200, 150, 0);
     const QImage noise = NoiseFrame(120, 80);

@@ -191,5 +191,31 @@ TEST(JoinedTableTest, MissingTablesAndKeysRaise) {
     EXPECT_RAISES(JoinedTable(nullptr, JoinType::InnerJoin), 91);
 }
 
+TEST(JoinedTableTest, JoinsOfEqualTablesHaveOneDigestAndAnyDifferenceInWhatTheyYieldChangesIt) {
+    const auto tracks = Tracks();
+    const auto times = [](std::vector<int> keys, std::vector<std::string> texts, const std::string& name = "T") {
+        return KeyTable(
+            name, FieldType::Integer,
+            [&](Column& column) {
+                for (const int key : keys) {
+                    column.AppendInteger(key);
+                }
+            },
+            std::move(texts));
+    };
+    const uint64_t digest = Join(tracks, "FID", times({3, 1}, {"a", "b"}))->ContentDigest();
+    // Built again from equal tables: the same digest, however often asked.
+    const auto again = Join(tracks, "FID", times({3, 1}, {"a", "b"}));
+    EXPECT_EQ(again->ContentDigest(), digest);
+    EXPECT_EQ(again->ContentDigest(), digest);
+    // A text, a missing text, a key (other features), a row more, the join type, the table's name.
+    EXPECT_NE(Join(tracks, "FID", times({3, 1}, {"a", "c"}))->ContentDigest(), digest);
+    EXPECT_NE(Join(tracks, "FID", times({3, 1}, {"a"}))->ContentDigest(), digest);
+    EXPECT_NE(Join(tracks, "FID", times({3, 2}, {"a", "b"}))->ContentDigest(), digest);
+    EXPECT_NE(Join(tracks, "FID", times({3, 1, 4}, {"a", "b", "c"}))->ContentDigest(), digest);
+    EXPECT_NE(Join(tracks, "FID", times({3, 1}, {"a", "b"}), JoinType::LeftOuterJoin)->ContentDigest(), digest);
+    EXPECT_NE(Join(tracks, "FID", times({3, 1}, {"a", "b"}, "U"))->ContentDigest(), digest);
+}
+
 } // namespace
 } // namespace chronova::gis

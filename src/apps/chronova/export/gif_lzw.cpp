@@ -10,19 +10,20 @@ constexpr int kLargestCode = 4095; // codes have at most 12 bits
 constexpr size_t kBlockBytes = 255;
 
 // The strings seen so far, as (prefix code, next index) -> code, in an open-addressing table twice the size of
-// the largest code table: it stays in the first-level cache, and clearing it is cheap.
+// the largest code table. Each slot packs the 20-bit key and the 12-bit code into one word, so the table (32 KiB)
+// stays in the first-level cache, a probe reads one word, and clearing it is cheap.
 class StringTable {
 public:
     StringTable() { Clear(); }
 
-    void Clear() { keys_.fill(kEmpty); }
+    void Clear() { slots_.fill(kEmpty); }
 
     // The code of prefix followed by index, or -1.
     int Find(uint32_t key, size_t& slot) const {
         slot = (key * 2654435761u) >> (32 - kSlotBits);
-        while (keys_[slot] != kEmpty) {
-            if (keys_[slot] == key) {
-                return codes_[slot];
+        while (slots_[slot] != kEmpty) {
+            if ((slots_[slot] >> kCodeBits) == key) {
+                return static_cast<int>(slots_[slot] & kCodeMask);
             }
             slot = (slot + 1) & (kSlots - 1);
         }
@@ -31,16 +32,17 @@ public:
 
     // Adds a key at the empty slot Find stopped at.
     void Insert(size_t slot, uint32_t key, int code) {
-        keys_[slot] = key;
-        codes_[slot] = static_cast<uint16_t>(code);
+        slots_[slot] = (key << kCodeBits) | static_cast<uint32_t>(code);
     }
 
 private:
     static constexpr int kSlotBits = 13;
     static constexpr size_t kSlots = size_t{1} << kSlotBits;
+    static constexpr int kCodeBits = 12;
+    static constexpr uint32_t kCodeMask = (1u << kCodeBits) - 1;
+    // No slot holds it: its prefix would be code 4095, which is never assigned (the table is cleared first).
     static constexpr uint32_t kEmpty = 0xffffffffu;
-    std::array<uint32_t, kSlots> keys_{};
-    std::array<uint16_t, kSlots> codes_{};
+    std::array<uint32_t, kSlots> slots_{};
 };
 
 // Packs codes of a growing width into bytes, least significant bit first, and the bytes into sub-blocks.

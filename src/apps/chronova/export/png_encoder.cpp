@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "apps/chronova/export/colour_table.h"
+#include "apps/chronova/export/run_zlib.h"
 #include "platform/automation_error.h"
 
 namespace chronova::cli::exporting {
@@ -117,22 +120,86 @@ inline int Distance(uint8_t byte) {
     return std::abs(static_cast<int>(static_cast<int8_t>(byte)));
 }
 
-// Rows of RGB (bytes_per_pixel 3) or RGBA (4) bytes, each behind its filter byte: none, Sub or Up, whichever gives
-// the smallest sum of distances from zero (the common heuristic, without the costly Average and Paeth); none at
-// all when unfiltered.
-void FilterRows(const QImage& image, size_t bytes_per_pixel, bool unfiltered, std::vector<uint8_t>& rows) {
+// How rows are filtered before compression.
+enum class RowFilter {
+    None,     // as they are: libdeflate's fast levels run faster on them
+    Adaptive, // none, Sub or Up by the smallest sum of distances from zero, for libdeflate's slow levels
+    Runs      // Sub or Up, whichever leaves more bytes equal to their neighbour, for RunZlib
+};
+
+// Filters a row in place with Sub or Up, whichever leaves fewer bytes unlike the byte before them (runs of equal
+// bytes, mostly zeros, are what RunZlib codes cheaply), and writes the filter byte before it. previous holds the
+// unfiltered row above (zeros for the first) and takes this row's unfiltered bytes.
+void FilterRowForRuns(uint8_t* row, std::vector<uint8_t>& previous, size_t bytes_per_pixel) {
+    uint8_t* raw = row + 1;
+    const size_t size = previous.size();
+    uint8_t* above = previous.data();
+    // Each filtered byte against the one before it, from the unfiltered bytes: no loop-carried value, no branch and
+    // 32-bit sums, so that the loops vectorize. The first pixel's few bytes do not matter.
+    uint32_t sub_changes = 0;
+    uint32_t up_changes = 0;
+    for (size_t i = bytes_per_pixel + 1; i < size; ++i) {
+        const auto sub = static_cast<uint8_t>(raw[i] - raw[i - bytes_per_pixel]);
+        const auto sub_before = static_cast<uint8_t>(raw[i - 1] - raw[i - 1 - bytes_per_pixel]);
+        sub_changes += sub != sub_before ? 1u : 0u;
+    }
+    for (size_t i = 1; i < size; ++i) {
+        const auto up = static_cast<uint8_t>(raw[i] - above[i]);
+        const auto up_before = static_cast<uint8_t>(raw[i - 1] - above[i - 1]);
+        up_changes += up != up_before ? 1u : 0u;
+    }
+    if (sub_changes < up_changes) {
+        row[0] = kFilterSub;
+        std::memcpy(above, raw, size);
+        // From the copy, front to back: vectorizes, unlike going back to front in place.
+        for (size_t i = bytes_per_pixel; i < size; ++i) {
+            raw[i] = static_cast<uint8_t>(above[i] - above[i - bytes_per_pixel]);
+        }
+    } else {
+        row[0] = kFilterUp;
+        for (size_t i = 0; i < size; ++i) {
+            const uint8_t value = raw[i];
+            raw[i] = static_cast<uint8_t>(value - above[i]);
+            above[i] = value;
+        }
+    }
+}
+
+// A pixel's red, green and blue as the low three bytes of a little-endian word: R first.
+inline uint64_t RgbBytes(QRgb pixel) {
+    return ((pixel >> 16) & 0xffu) | (pixel & 0xff00u) | ((pixel & 0xffu) << 16);
+}
+
+// Rows of RGB (bytes_per_pixel 3) or RGBA (4) bytes, each behind its filter byte; filtered for runs, each row goes
+// to coder as soon as it is ready.
+void FilterRows(const QImage& image, size_t bytes_per_pixel, RowFilter filter, std::vector<uint8_t>& rows,
+                RunCoder& coder) {
     const int width = image.width();
     const size_t raw_bytes = static_cast<size_t>(width) * bytes_per_pixel;
     std::vector<uint8_t> previous(raw_bytes, 0);
     std::vector<uint8_t> sub(raw_bytes);
     std::vector<uint8_t> up(raw_bytes);
+    const size_t line_bytes = static_cast<size_t>(width) * sizeof(QRgb);
     for (int y = 0; y < image.height(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        if (filter == RowFilter::Runs && y > 0 && std::memcmp(line, image.constScanLine(y - 1), line_bytes) == 0) {
+            coder.AddZeros(kFilterUp, raw_bytes); // previous already holds this row
+            continue;
+        }
         uint8_t* out = rows.data() + static_cast<size_t>(y) * (raw_bytes + 1);
         out[0] = kFilterNone;
         uint8_t* raw = out + 1;
         if (bytes_per_pixel == 3) {
-            for (int x = 0; x < width; ++x, raw += 3) {
+            int x = 0;
+            // Two pixels per 8-byte store, moving on by 6; the last pixel takes the tail, so no store passes the row.
+            for (; x + 2 < width; x += 2, raw += 6) {
+                uint64_t two = RgbBytes(line[x]) | (RgbBytes(line[x + 1]) << 24);
+                if constexpr (std::endian::native == std::endian::big) {
+                    two = __builtin_bswap64(two);
+                }
+                std::memcpy(raw, &two, sizeof two);
+            }
+            for (; x < width; ++x, raw += 3) {
                 raw[0] = static_cast<uint8_t>(qRed(line[x]));
                 raw[1] = static_cast<uint8_t>(qGreen(line[x]));
                 raw[2] = static_cast<uint8_t>(qBlue(line[x]));
@@ -145,7 +212,12 @@ void FilterRows(const QImage& image, size_t bytes_per_pixel, bool unfiltered, st
                 raw[3] = static_cast<uint8_t>(qAlpha(line[x]));
             }
         }
-        if (unfiltered) {
+        if (filter == RowFilter::None) {
+            continue;
+        }
+        if (filter == RowFilter::Runs) {
+            FilterRowForRuns(out, previous, bytes_per_pixel);
+            coder.Add(out, raw_bytes + 1);
             continue;
         }
         const uint8_t* current = out + 1;
@@ -206,9 +278,10 @@ struct Scratch {
     Scratch& operator=(const Scratch&) = delete;
 };
 
-} // namespace
+// Whether level 1 is RunZlib's (EncodePng) or libdeflate's (EncodePngWithLibdeflate).
+enum class FastestLevel { Runs, Libdeflate };
 
-std::string EncodePng(const QImage& image, int compression) {
+std::string Encode(const QImage& image, int compression, FastestLevel fastest) {
     if (image.isNull()) {
         platform::RaiseError(platform::error::kInvalidProcedureCall, "An empty image cannot be written as PNG.");
     }
@@ -228,19 +301,47 @@ std::string EncodePng(const QImage& image, int compression) {
         pixels.Image = pixels.Image.convertToFormat(QImage::Format_ARGB32);
         colours = ReadColours(pixels, rows.Bytes);
     }
+    const bool runs = compression == 1 && fastest == FastestLevel::Runs;
+    const RowFilter filter = runs                                     ? RowFilter::Runs
+                             : compression <= kHighestUnfilteredLevel ? RowFilter::None
+                                                                      : RowFilter::Adaptive;
+    thread_local RunCoder coder;
     uint8_t colour_type = kColourTypePalette;
     size_t row_bytes = width + 1;
-    if (!colours.Indexed) {
+    if (colours.Indexed) {
+        if (runs) {
+            coder.Start(row_bytes * height);
+            std::vector<uint8_t> previous(width, 0);
+            for (size_t y = 0; y < height; ++y) {
+                uint8_t* row = rows.Bytes.data() + y * row_bytes;
+                if (y > 0 && std::memcmp(row + 1, previous.data(), width) == 0) {
+                    coder.AddZeros(kFilterUp, width);
+                    continue;
+                }
+                FilterRowForRuns(row, previous, 1);
+                coder.Add(row, row_bytes);
+            }
+        }
+    } else {
         const size_t bytes_per_pixel = colours.Opaque ? 3 : 4;
         colour_type = colours.Opaque ? kColourTypeRgb : kColourTypeRgba;
         row_bytes = width * bytes_per_pixel + 1;
-        FilterRows(pixels.Image, bytes_per_pixel, compression <= kHighestUnfilteredLevel, rows.Bytes);
+        coder.Start(runs ? row_bytes * height : 0);
+        FilterRows(pixels.Image, bytes_per_pixel, filter, rows.Bytes, coder);
     }
     const size_t raw_size = row_bytes * height;
-    libdeflate_compressor& compressor = CompressorFor(compression);
-    const Scratch compressed(compressed_buffer, libdeflate_zlib_compress_bound(&compressor, raw_size));
-    const size_t compressed_size = libdeflate_zlib_compress(&compressor, rows.Bytes.data(), raw_size,
-                                                            compressed.Bytes.data(), compressed.Bytes.size());
+    size_t compressed_size = 0;
+    std::optional<Scratch> compressed;
+    if (runs) {
+        compressed.emplace(compressed_buffer, RunZlibBound(raw_size));
+        compressed_size = coder.Finish(compressed->Bytes.data());
+        coder.Trim(kKeptScratch);
+    } else {
+        libdeflate_compressor& compressor = CompressorFor(compression);
+        compressed.emplace(compressed_buffer, libdeflate_zlib_compress_bound(&compressor, raw_size));
+        compressed_size = libdeflate_zlib_compress(&compressor, rows.Bytes.data(), raw_size, compressed->Bytes.data(),
+                                                   compressed->Bytes.size());
+    }
     if (compressed_size == 0) {
         platform::RaiseError(platform::error::kInternalError, "The image cannot be compressed as PNG.");
     }
@@ -277,10 +378,20 @@ std::string EncodePng(const QImage& image, int compression) {
         }
     }
     for (size_t offset = 0; offset < compressed_size; offset += kLargestChunk) {
-        AppendChunk(out, "IDAT", compressed.Bytes.data() + offset, std::min(kLargestChunk, compressed_size - offset));
+        AppendChunk(out, "IDAT", compressed->Bytes.data() + offset, std::min(kLargestChunk, compressed_size - offset));
     }
     AppendChunk(out, "IEND", nullptr, 0);
     return out;
+}
+
+} // namespace
+
+std::string EncodePng(const QImage& image, int compression) {
+    return Encode(image, compression, FastestLevel::Runs);
+}
+
+std::string EncodePngWithLibdeflate(const QImage& image, int compression) {
+    return Encode(image, compression, FastestLevel::Libdeflate);
 }
 
 } // namespace chronova::cli::exporting
