@@ -394,6 +394,9 @@ void ReadColumn(Column& column, size_t rows, MetaReader& meta, SectionReader& se
         }
     }
 
+    if (rows == 0) {
+        return; // an empty layer: nothing to copy, and no array to copy from
+    }
     // The common case copies whole arrays; nulls, zoned dates and texts go row by row through the usual appends.
     column.Reserve(rows);
     PreferHugePages(column.Integers().data(), integers.size_bytes());

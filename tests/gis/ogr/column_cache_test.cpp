@@ -156,7 +156,10 @@ protected:
 
 TEST_F(ColumnCacheTest, ACacheFileGivesBackTheSameLayerOfEveryShapeKind) {
     const auto gpkg = folder_ / "data.gpkg";
-    testing::WriteGeoPackage(gpkg, {MixedPoints(), Lines(), Polygons()});
+    FixtureLayer empty = MixedPoints();
+    empty.name = "empty";
+    empty.rows.clear();
+    testing::WriteGeoPackage(gpkg, {MixedPoints(), Lines(), Polygons(), empty});
     testing::WriteShapefile(folder_.Path(), ShapefilePoints());
     struct Case {
         std::filesystem::path file;
@@ -167,7 +170,7 @@ TEST_F(ColumnCacheTest, ACacheFileGivesBackTheSameLayerOfEveryShapeKind) {
     // Read feature by feature, date-times keep their offsets from UTC.
     for (const Case& source :
          {Case{gpkg, "mixed", ""}, Case{gpkg, "mixed", "", ReadMethod::Features}, Case{gpkg, "lines", ""},
-          Case{gpkg, "areas", ""}, Case{folder_ / "mixed.shp", "", "FID"}}) {
+          Case{gpkg, "areas", ""}, Case{gpkg, "empty", ""}, Case{folder_ / "mixed.shp", "", "FID"}}) {
         SCOPED_TRACE(source.file.string() + " " + source.layer);
         const LayerContents full = ReadLayer(source.file.string(), source.layer, source.oid, source.method);
         if (source.method == ReadMethod::Features) {
