@@ -121,6 +121,13 @@ TEST_F(CliTest, BadOptionsAreUsageErrorsThatWriteNothing) {
         {"render", project},
         {"render", project, "--out", out, "--size", "0x10"},
         {"render", project, "--out", out, "--size", "big"},
+        // Sides past the int range must not wrap around to small ones.
+        {"render", project, "--out", out, "--size", "4294967297x1"},
+        {"render", project, "--out", out, "--size", "100x4294967396"},
+        {"render", project, "--out", out, "--size", "16385x10"},
+        {"render", project, "--out", out, "--size", "-5x10"},
+        {"render", project, "--out", out, "--size", "100x"},
+        {"render", project, "--out", out, "--size", "100x10px"},
         {"render", project, "--out", out, "--from", "yesterday-ish"},
         {"render", project, "--out", out, "--from", "2008-03-02 00:00", "--to", "2008-03-01 00:00"},
         {"render", project, "--out", out, "--interval", "0"},

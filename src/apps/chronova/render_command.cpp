@@ -2,10 +2,12 @@
 
 #include <QImage>
 #include <QSize>
-#include <cstdio>
+#include <charconv>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <ostream>
+#include <string_view>
 
 #include "apps/chronova/cli.h"
 #include "apps/chronova/commands.h"
@@ -43,17 +45,28 @@ using FrameStart = std::function<void(QSize size, int32_t fps, const project::Ex
 // Each frame in order; index counts from 0.
 using FrameSink = std::function<void(int32_t index, const QImage& frame)>;
 
+// One side of a size: digits only, read without wrapping around, from 1 to kMaxSide.
+std::optional<int> ParseSide(std::string_view digits) {
+    int value = 0;
+    const char* end = digits.data() + digits.size();
+    const auto [stop, error] = std::from_chars(digits.data(), end, value);
+    if (digits.empty() || digits.front() == '-' || error != std::errc() || stop != end || value < 1 ||
+        value > kMaxSide) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 QSize ParseSize(const std::string& text) {
-    int width = 0;
-    int height = 0;
-    char separator = 0;
-    char rest = 0;
-    if (std::sscanf(text.c_str(), "%d%c%d%c", &width, &separator, &height, &rest) != 3 ||
-        (separator != 'x' && separator != 'X') || width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) {
+    const size_t separator = text.find_first_of("xX");
+    const std::optional<int> width =
+        separator == std::string::npos ? std::nullopt : ParseSide(std::string_view(text).substr(0, separator));
+    const std::optional<int> height = width ? ParseSide(std::string_view(text).substr(separator + 1)) : std::nullopt;
+    if (!height) {
         throw UsageError("--size must be WxH with sides from 1 to " + std::to_string(kMaxSide) + ", not '" + text +
                          "'");
     }
-    return {width, height};
+    return {*width, *height};
 }
 
 TimeOption ParseTime(const std::string& option, const std::string& text) {
