@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <limits>
 
 #include "platform/automation_error.h"
@@ -153,7 +154,17 @@ bool IsDTG(std::string_view text) {
         return false;
     }
     const std::string month = platform::Mid(s, 9, 3);
-    return std::find(kDtgMonths.begin(), kDtgMonths.end(), month) != kDtgMonths.end();
+    if (std::find(kDtgMonths.begin(), kDtgMonths.end(), month) == kDtgMonths.end()) {
+        return false;
+    }
+    // Nothing but the layout "DDHHMMZ MON YYYY": the parts are read by position, so any other character (as in
+    // "010300Z MAR' 2008") would put the wrong digits into the year.
+    const auto digits = [&](size_t first, size_t count) {
+        return std::all_of(s.begin() + static_cast<std::ptrdiff_t>(first),
+                           s.begin() + static_cast<std::ptrdiff_t>(first + count),
+                           [](char c) { return c >= '0' && c <= '9'; });
+    };
+    return s.size() == 16 && digits(0, 6) && s[11] == ' ' && digits(12, 4);
 }
 
 void ParseDTG(std::string_view text, int16_t& year, int16_t& month, int16_t& day, int16_t& hour, int16_t& minute,

@@ -91,6 +91,11 @@ TEST_F(ModDateTimeTest, RecognisesOnlyDateTimeGroups) {
     EXPECT_FALSE(IsDTG("000000Z JAN 2008")); // all-zero day, hour and minute
     EXPECT_FALSE(IsDTG("050714Z MAR 0000"));
     EXPECT_FALSE(IsDTG("050714Z XYZ 2008"));
+    // Any character out of the layout: read by position, it would have put "' 20" into the year.
+    EXPECT_FALSE(IsDTG("010300Z MAR' 2008"));
+    EXPECT_FALSE(IsDTG("010300Z MAR  2008"));
+    EXPECT_FALSE(IsDTG("010300Z MAR 2008 1999"));
+    EXPECT_FALSE(IsDTG("+10300Z MAR 2008"));
     EXPECT_FALSE(IsDTG(""));
     // "Z " in place but no number around it is a conversion error for the caller.
     EXPECT_RAISES(IsDTG("ABCDEFZ MAR 2008"), 13);
