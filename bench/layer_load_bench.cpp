@@ -82,13 +82,7 @@ int64_t FillColumnCache(const std::string& path) {
 // Runs load in a forked child and returns its wall time, peak memory growth and rows loaded.
 template <class Load>
 ChildResult RunInChild(const std::string& path, Load load) {
-    int pipe_ends[2];
-    if (::pipe(pipe_ends) != 0) {
-        return {};
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipe_ends[0]);
+    return bench::InChild<ChildResult>([&] {
         ChildResult result;
         const int64_t before = bench::ResidentBytes();
         rusage start_usage{};
@@ -104,18 +98,8 @@ ChildResult RunInChild(const std::string& path, Load load) {
         ::getrusage(RUSAGE_SELF, &usage);
         result.cpu_seconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                              static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6 - cpu_before;
-        const ssize_t written = ::write(pipe_ends[1], &result, sizeof(result));
-        ::_exit(written == static_cast<ssize_t>(sizeof(result)) ? 0 : 1);
-    }
-    ::close(pipe_ends[1]);
-    ChildResult result;
-    if (::read(pipe_ends[0], &result, sizeof(result)) != static_cast<ssize_t>(sizeof(result))) {
-        result = {};
-    }
-    ::close(pipe_ends[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return result;
+        return result;
+    });
 }
 
 template <class Load>

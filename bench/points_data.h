@@ -2,6 +2,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <type_traits>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace chronova::bench {
 
@@ -32,5 +36,34 @@ PointsData PointsGeoPackage(int64_t points, int steps = 1000);
 int64_t PeakResidentBytes();
 /// The process's resident memory now (VmRSS), in bytes.
 int64_t ResidentBytes();
+
+/// Runs work in a forked child and returns what it returned (a plain struct, sent back through a pipe), so that
+/// its memory and its caches are its own; a default Result when the child could not run or report.
+template <class Result, class Work>
+Result InChild(Work work) {
+    static_assert(std::is_trivially_copyable_v<Result>);
+    int pipe_ends[2];
+    if (::pipe(pipe_ends) != 0) {
+        return {};
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipe_ends[0]);
+        const Result result = work();
+        const ssize_t written = ::write(pipe_ends[1], &result, sizeof(result));
+        ::_exit(written == static_cast<ssize_t>(sizeof(result)) ? 0 : 1);
+    }
+    ::close(pipe_ends[1]);
+    Result result;
+    if (child < 0 || ::read(pipe_ends[0], &result, sizeof(result)) != static_cast<ssize_t>(sizeof(result))) {
+        result = {};
+    }
+    ::close(pipe_ends[0]);
+    if (child > 0) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+    }
+    return result;
+}
 
 } // namespace chronova::bench

@@ -215,26 +215,7 @@ void ResetPeakResident() {
 // Runs work in a forked child, so that its memory is its own and nothing of an earlier case stays.
 template <class Work>
 MemoryResult RunInChild(Work work) {
-    int pipe_ends[2];
-    if (::pipe(pipe_ends) != 0) {
-        return {};
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipe_ends[0]);
-        const MemoryResult result = work();
-        const ssize_t written = ::write(pipe_ends[1], &result, sizeof(result));
-        ::_exit(written == static_cast<ssize_t>(sizeof(result)) ? 0 : 1);
-    }
-    ::close(pipe_ends[1]);
-    MemoryResult result;
-    if (::read(pipe_ends[0], &result, sizeof(result)) != static_cast<ssize_t>(sizeof(result))) {
-        result = {};
-    }
-    ::close(pipe_ends[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return result;
+    return bench::InChild<MemoryResult>(work);
 }
 
 // Registers the points as a time layer on WHEN, which finds its steps as the time layer finds them.
