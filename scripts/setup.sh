@@ -91,23 +91,43 @@ fuzz)
     CXX=clang++ cmake -S . -B build/fuzz -G Ninja "${compiler_cache[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCHRONOVA_WERROR=ON -DCHRONOVA_BUILD_FUZZ=ON -DCHRONOVA_SANITIZER=address,undefined,fuzzer-no-link
     cmake --build build/fuzz -j "$jobs" --target fuzzers
+    # Each target fuzzes a copy of its seed corpus, then merges back into the seeds only the inputs that reach
+    # code no seed reached (named by their content hash), so that coverage grows from run to run. The merge counts
+    # code reached, not how often (-use_counters=0), and inputs stay no longer than the largest seed (at least
+    # 4 KB): both keep the corpora small.
+    summary=()
     for fuzzer in build/fuzz/fuzz/*_fuzz; do
         name=$(basename "$fuzzer")
-        # Work on a copy of the seed corpus so the repository's seeds stay as committed.
+        corpus="fuzz/corpus/$name"
+        mkdir -p "$corpus"
         work=$(mktemp -d)
-        [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$work/"
+        cp -r "$corpus/." "$work/"
+        largest=$(find "$corpus" -type f -printf '%s\n' | sort -n | tail -n 1)
+        max_len=$((${largest:-0} > 4096 ? ${largest:-0} : 4096))
         dict=()
         [ -f "fuzz/$name.dict" ] && dict=(-dict="fuzz/$name.dict")
         echo "Fuzzing $name for ${seconds}s"
-        if ! "$fuzzer" "${dict[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-            "$work" >"build/fuzz/$name.log" 2>&1; then
+        # A crashing input is kept as build/fuzz/NAME-crash-HASH for the developer.
+        if ! "$fuzzer" "${dict[@]}" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
+            -print_final_stats=1 -artifact_prefix="build/fuzz/$name-" "$work" >"build/fuzz/$name.log" 2>&1; then
             tail -n 60 "build/fuzz/$name.log"
-            echo "fuzz target $name failed"
+            echo "fuzz target $name failed; the input is in build/fuzz/"
             exit 1
         fi
-        grep -E 'stat::number_of_executed_units' "build/fuzz/$name.log" || true
+        seeds=$(find "$corpus" -type f | wc -l)
+        if ! "$fuzzer" -merge=1 -use_counters=0 -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 "$corpus" "$work" \
+            >"build/fuzz/$name.merge.log" 2>&1; then
+            tail -n 30 "build/fuzz/$name.merge.log"
+            echo "merging the corpus of $name failed"
+            exit 1
+        fi
         rm -rf "$work"
+        executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "build/fuzz/$name.log")
+        added=$(($(find "$corpus" -type f | wc -l) - seeds))
+        summary+=("$(printf '%-28s %14s %8s %6s' "$name" "${executions:-?}" "$added" "$seeds")")
     done
+    printf '%-28s %14s %8s %6s\n' target executions new seeds
+    printf '%s\n' "${summary[@]}"
     ;;
 package)
     install_packages "${runtime_packages[@]}" "${package_packages[@]}"

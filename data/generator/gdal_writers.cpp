@@ -141,7 +141,7 @@ void WriteLayer(GDALDataset& dataset, const SampleTable& table, CSLConstList opt
 // Closing writes what GDAL still holds; a failure then shows only as an error message.
 void Close(Dataset& dataset, const fs::path& target, const gis::GdalErrorTrap& trap) {
     dataset.reset();
-    if (!trap.LastMessage().empty()) {
+    if (trap.Failed()) {
         trap.Raise(platform::error::kPathFileAccess, "Cannot write " + target.string());
     }
 }

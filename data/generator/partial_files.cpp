@@ -1,7 +1,6 @@
 #include "generator/partial_files.h"
 
 #include <atomic>
-#include <cerrno>
 #include <charconv>
 #include <string>
 #include <string_view>
@@ -9,11 +8,11 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include "platform/atomic_file.h"
 #include "platform/automation_error.h"
+#include "platform/temporary_files.h"
 
 namespace fs = std::filesystem;
 
@@ -92,7 +91,7 @@ void RemoveAbandonedPartials(const fs::path& folder) {
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
         const pid_t writer = WriterOf(entry.path().filename().string());
-        if (writer > 0 && ::kill(writer, 0) != 0 && errno == ESRCH) {
+        if (writer > 0 && platform::WriterHasEnded(writer, entry.path())) {
             abandoned.push_back(entry.path());
         }
     }

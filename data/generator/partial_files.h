@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "platform/interruption.h"
+
 namespace chronova::sample_data {
 
 /// A file or folder written under a temporary name beside its target ("storms.partial-<pid>-<n>.gpkg"), so that
@@ -22,12 +24,13 @@ public:
     void Publish();
 
 private:
+    platform::UnfinishedFile unfinished_; // first in, last out: outlives the partial output
     std::filesystem::path target_;
     std::filesystem::path path_;
     bool published_ = false;
 };
 
-/// Removes the partial outputs in a folder whose writing process no longer runs.
+/// Removes the partial outputs in a folder whose writing process has ended (see platform::WriterHasEnded).
 void RemoveAbandonedPartials(const std::filesystem::path& folder);
 
 } // namespace chronova::sample_data

@@ -13,6 +13,7 @@
 #include "generator/sample_scene.h"
 #include "platform/atomic_file.h"
 #include "platform/automation_error.h"
+#include "platform/interruption.h"
 
 namespace fs = std::filesystem;
 
@@ -50,8 +51,10 @@ std::function<std::vector<float>(int)> RainBands(const Track& storm, const Raste
     };
 }
 
-// Writes a data file or folder unless it is there: one that is there was published complete.
+// Writes a data file or folder unless it is there: one that is there was published complete. A signal that came
+// while the previous one was written stops the generation here.
 void Ensure(const fs::path& target, const std::function<void(const fs::path&)>& write) {
+    platform::ThrowIfInterrupted();
     std::error_code error;
     if (!fs::exists(target, error)) {
         write(target);

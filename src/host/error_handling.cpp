@@ -1,5 +1,6 @@
 #include "host/error_handling.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <new>
@@ -60,6 +61,33 @@ std::string ErrnoMessage(int number) {
     return text;
 }
 
+// The parts of the number block HandleError adds under the call-stack lines.
+constexpr std::string_view kNumberHead = "\r\nError Number \r\n\t";
+constexpr std::string_view kDescriptionHead = "\r\nDescription\r\n\t";
+constexpr std::string_view kBlockEnd = "\r\n\r\n";
+
+// The text with each run of line breaks and tabs made one space, and none at either end.
+std::string OnOneLine(std::string_view text) {
+    std::string line;
+    line.reserve(text.size());
+    bool gap = false;
+    for (const char c : text) {
+        if (c == '\r' || c == '\n' || c == '\t') {
+            gap = true;
+            continue;
+        }
+        if (gap && !line.empty() && line.back() != ' ' && c != ' ') {
+            line += ' ';
+        }
+        gap = false;
+        line += c;
+    }
+    while (!line.empty() && line.back() == ' ') {
+        line.pop_back();
+    }
+    return line;
+}
+
 std::string AppendWhat(int32_t number, const char* what) {
     std::string description = platform::StandardErrorText(number);
     if (what != nullptr && *what != '\0') {
@@ -100,7 +128,8 @@ std::string CallStackEntry(std::string_view procedure, std::string_view module, 
 }
 
 void HandleError(bool top_level, std::string_view call_stack, int32_t number, std::string_view source,
-                 std::string_view description, PresentationMode mode, int32_t owner_window, bool details_appended) {
+                 std::string_view description, PresentationMode mode, int32_t owner_window, bool details_appended,
+                 std::string_view user_message) {
     // There is no error state to clear here: the error arrives as plain values, its exception already handled.
     std::string text(description);
     if (!details_appended) {
@@ -117,23 +146,48 @@ void HandleError(bool top_level, std::string_view call_stack, int32_t number, st
         platform::AutomationError passed_on(number, std::string(source),
                                             "\t" + std::string(call_stack) + "\r\n" + text);
         passed_on.DetailsAppended(true);
+        passed_on.UserMessage(std::string(user_message));
         throw passed_on;
     }
 
+    // What the data was wrong with comes first: it is what the person in front of the message can fix.
+    const std::string lead = user_message.empty() ? std::string() : std::string(user_message) + "\r\n\r\n";
     if (mode == PresentationMode::WriteLog) {
         host::ErrorLog& log = host::ErrorLog::Instance();
-        log.Record("Record Call Stack Sequence - Bottom line is error line.\r\n\r\n\t" + std::string(call_stack) +
-                   "\r\n" + text);
+        log.Record(lead + "Record Call Stack Sequence - Bottom line is error line.\r\n\r\n\t" +
+                   std::string(call_stack) + "\r\n" + text);
         log.Commit(true);
         return;
     }
     platform::ui::Beep();
-    platform::ui::MsgBox("An error has occured in the application.   Record the call stack sequence\r\n"
-                         "and the description of the error.\r\n\r\n"
-                         "Error Call Stack Sequence \r\n\t" +
+    platform::ui::MsgBox(lead +
+                             "An error has occured in the application.   Record the call stack sequence\r\n"
+                             "and the description of the error.\r\n\r\n"
+                             "Error Call Stack Sequence \r\n\t" +
                              std::string(call_stack) + "\r\n" + text,
                          platform::ui::MsgBoxStyle::Exclamation | platform::ui::MsgBoxStyle::OKOnly, kErrorMessageTitle,
                          owner_window);
+}
+
+std::string InnermostDescription(std::string_view description) {
+    const size_t number = description.find(kNumberHead);
+    const size_t head =
+        number == std::string_view::npos ? number : description.find(kDescriptionHead, number + kNumberHead.size());
+    const size_t end = description.rfind(kBlockEnd);
+    if (head == std::string_view::npos || end == std::string_view::npos || end < head + kDescriptionHead.size()) {
+        return OnOneLine(description);
+    }
+    // The call-stack lines start with a tab; text before the first one wrapped the chain, and text after the
+    // block's end closed the wrapping. The description inside may be a wrapped chain in turn.
+    const size_t stack = std::min(description.find('\t'), number);
+    const size_t inner = head + kDescriptionHead.size();
+    return OnOneLine(std::string(description.substr(0, stack)) +
+                     InnermostDescription(description.substr(inner, end - inner)) +
+                     std::string(description.substr(end + kBlockEnd.size())));
+}
+
+std::string OneLineMessage(const platform::AutomationError& error) {
+    return error.UserMessage().empty() ? InnermostDescription(error.Description()) : error.UserMessage();
 }
 
 platform::AutomationError ErrorFromException(std::exception_ptr failure) {
@@ -170,7 +224,7 @@ void ReportTrapped(std::string_view procedure, std::string_view module, TrapKind
     const PresentationMode mode =
         kind == TrapKind::TopLevelLog ? PresentationMode::WriteLog : PresentationMode::ShowMessage;
     HandleError(kind != TrapKind::Inner, CallStackEntry(procedure, module), error.Number(), error.Source(),
-                error.Description(), mode, g_hWndOwner, error.DetailsAppended());
+                error.Description(), mode, g_hWndOwner, error.DetailsAppended(), error.UserMessage());
 }
 
 } // namespace detail

@@ -47,13 +47,22 @@ std::string SystemErrorText(int32_t number);
 /// A procedure's line of the call stack: "Procedure Module " followed by ErrorLineText(line).
 std::string CallStackEntry(std::string_view procedure, std::string_view module, int32_t line = 0);
 
-/// Reports or passes on one error. Not top level: throws an AutomationError with the same number and source
-/// whose description is TAB + call_stack + CR LF + the description, with the number block added once.
-/// Top level: presents the error by mode and returns. details_appended tells that the description already
-/// carries the number block because the error was passed on by an inner trap.
+/// Reports or passes on one error. Not top level: throws an AutomationError with the same number, source and
+/// user message whose description is TAB + call_stack + CR LF + the description, with the number block added
+/// once. Top level: presents the error by mode, the user message (when there is one) ahead of the call stack,
+/// and returns. details_appended tells that the description already carries the number block because the error
+/// was passed on by an inner trap.
 void HandleError(bool top_level, std::string_view call_stack, int32_t number, std::string_view source,
                  std::string_view description, PresentationMode mode, int32_t owner_window,
-                 bool details_appended = false);
+                 bool details_appended = false, std::string_view user_message = {});
+
+/// The description an error started with, on one line: the call-stack lines and the number blocks that traps
+/// added on the way up are left out, text that wrapped the chain ("layer 'Ships' cannot be a time layer: ")
+/// is kept around it, and line breaks within become spaces.
+std::string InnermostDescription(std::string_view description);
+
+/// The one line to show a person: the error's user message when it has one, else its innermost description.
+std::string OneLineMessage(const platform::AutomationError& error);
 
 /// The error a caught exception stands for: an AutomationError as it is; std::bad_alloc is 7 (out of memory),
 /// std::out_of_range 9 (subscript out of range), any other exception 51 (internal error) with its text added.

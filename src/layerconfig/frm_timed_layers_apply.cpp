@@ -72,8 +72,7 @@ bool HasRasterStepList(const LayerData& record) {
     if (path.empty()) {
         return false;
     }
-    const auto steps = ReadRasterStepList(path);
-    return steps && !steps->empty();
+    return ReadRasterStepList(path).has_value();
 }
 
 void ShowDataError(std::string_view text, const std::shared_ptr<gis::ILayer>& layer) {
@@ -146,7 +145,7 @@ void frmTimedLayers::LoadLayerData(const std::shared_ptr<LayerData>& pLayerData)
 
 void frmTimedLayers::LoadRasterPanel(LayerData& record) {
     ReadRasterSideSettings(record);
-    // Steps listed in the step list file leave nothing to set here.
+    // A step list beside the raster gives the band times (or refuses them with its own message): nothing to set.
     fraRaster.Visible(!HasRasterStepList(record));
     lblTime.Caption(modDateTime::MinutesToText(record.RasterStartTime));
     fldInterval.Value(record.RasterInterval);

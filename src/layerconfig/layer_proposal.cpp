@@ -414,8 +414,8 @@ int64_t UnitMinutes(const std::string& unit) {
     return unit == "d" ? 1440 : unit == "h" ? 60 : 1;
 }
 
-// Band times come from the step list when it lists any step, else from the settings file: the order in which
-// the registry reads them.
+// Band times come from the step list when there is one, else from the settings file: the order in which the
+// registry reads them. A list that cannot time the bands makes the raster no time layer, whatever the settings.
 void ProposeRaster(LayerProposal& proposal, gis::RasterLayer& layer) {
     const int32_t bands = layer.BandCount();
     if (bands == 0) {
@@ -430,32 +430,26 @@ void ProposeRaster(LayerProposal& proposal, gis::RasterLayer& layer) {
     const bool has_list = std::filesystem::is_regular_file(step_list, error);
     const bool has_settings = std::filesystem::is_regular_file(settings_file, error);
 
-    // Why a step list beside the raster does not time it, so the settings file does.
-    std::string unused_list;
     if (has_list) {
-        const auto steps = ReadRasterStepList(step_list);
-        if (steps && !steps->empty()) {
-            if (steps->size() < static_cast<size_t>(bands)) {
-                proposal.Reason = NotTime(FileName(step_list) + " lists " + std::to_string(steps->size()) +
-                                          " steps for " + std::to_string(bands) + " bands");
-            } else if (!IsDateTimeGroup(steps->front()) && !ReadsAsDate(steps->front())) {
-                proposal.Reason = NotTime("the first step of " + FileName(step_list) + ", " + Quote(steps->front()) +
-                                          ", is not a date");
-            } else {
-                proposal.TimeLayer = true;
-                proposal.Bands = BandTiming::StepList;
-                proposal.SideFile = step_list;
-                proposal.Steps = bands;
-                proposal.Reason = "bands timed by " + FileName(step_list) + " (" + std::to_string(bands) + " steps)";
-            }
-            return;
+        const std::optional<RasterStepList> list = ReadRasterStepList(step_list);
+        const size_t steps = list ? list->Steps.size() : 0;
+        if (!list || !list->Problem.empty()) {
+            proposal.Reason = NotTime(list ? list->Problem : FileName(step_list) + " cannot be read");
+        } else if (steps < static_cast<size_t>(bands)) {
+            proposal.Reason = NotTime(FileName(step_list) + " lists " + std::to_string(steps) + " steps for " +
+                                      std::to_string(bands) + " bands");
+        } else {
+            proposal.TimeLayer = true;
+            proposal.Bands = BandTiming::StepList;
+            proposal.SideFile = step_list;
+            proposal.Steps = bands;
+            proposal.Reason = "bands timed by " + FileName(step_list) + " (" + std::to_string(bands) + " steps)";
         }
-        unused_list = FileName(step_list) + (steps ? " lists no steps" : " is not well-formed XML");
+        return;
     }
     if (!has_settings) {
-        proposal.Reason =
-            NotTime((has_list ? unused_list + " and there is no " : "no step list " + FileName(step_list) + " or ") +
-                    "settings file " + FileName(settings_file) + " beside it");
+        proposal.Reason = NotTime("no step list " + FileName(step_list) + " or settings file " +
+                                  FileName(settings_file) + " beside it");
         return;
     }
     const auto settings = ReadRasterSettings(settings_file);
@@ -481,8 +475,7 @@ void ProposeRaster(LayerProposal& proposal, gis::RasterLayer& layer) {
     proposal.Reason = "bands timed by " + FileName(settings_file) + " (" + std::to_string(bands) + " steps from " +
                       IsoMinutes(settings->StartTime) + ", every " +
                       (settings->Interval == 1 ? std::string() : std::to_string(settings->Interval) + " ") +
-                      std::string(UnitName(unit, settings->Interval != 1)) +
-                      (unused_list.empty() ? "" : "; " + unused_list) + ")";
+                      std::string(UnitName(unit, settings->Interval != 1)) + ")";
 }
 
 } // namespace

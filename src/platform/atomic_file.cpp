@@ -1,9 +1,7 @@
 #include "platform/atomic_file.h"
 
-#include <atomic>
 #include <cerrno>
 #include <mutex>
-#include <random>
 #include <system_error>
 #include <utility>
 
@@ -11,6 +9,9 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/interruption.h"
+#include "platform/temporary_files.h"
 
 namespace fs = std::filesystem;
 
@@ -47,15 +48,6 @@ public:
 private:
     int fd_;
 };
-
-// A name no other writer uses at the same time: the process id keeps processes apart, the counter threads, and the
-// random part a process that reuses the id of one that died and left its file behind.
-std::string TemporaryName(const fs::path& target) {
-    static std::atomic<unsigned> counter{0};
-    static const unsigned seed = std::random_device{}();
-    return target.filename().string() + std::string(kTemporaryMarker) + std::to_string(::getpid()) + "-" +
-           std::to_string(counter.fetch_add(1)) + "-" + std::to_string(seed % 1000000u);
-}
 
 bool WriteAll(int fd, std::string_view data) {
     while (!data.empty()) {
@@ -100,10 +92,12 @@ FileResult WriteFileAtomically(const fs::path& path, std::string_view contents, 
         folder = ".";
     }
 
+    TidyFolderOnce(folder);
+    const UnfinishedFile unfinished; // a signal lets this write finish or remove its file before the process ends
     fs::path temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = folder / TemporaryName(target);
+        temporary = folder / TemporaryPathFor(target).filename();
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) {
             break;

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace chronova::platform {
 
@@ -45,11 +46,18 @@ public:
     bool DetailsAppended() const noexcept { return details_appended_; }
     void DetailsAppended(bool value) noexcept { details_appended_ = value; }
 
+    //! One line a person can act on, naming the data the error is about ("ships.dbf: feature 212, field DTG:
+    //! '0103' is not a date-time group"); empty when the error knows no more than its description. It travels
+    //! beside the description, so that callers of the automation interface keep seeing the classic text.
+    const std::string& UserMessage() const noexcept { return user_message_; }
+    void UserMessage(std::string message) noexcept { user_message_ = std::move(message); }
+
 private:
     int32_t number_;
     std::string source_;
     std::string description_;
     bool details_appended_ = false;
+    std::string user_message_;
 };
 
 /// Throws an AutomationError; an empty description takes the standard text of the number.

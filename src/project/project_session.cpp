@@ -65,8 +65,20 @@ std::string DataFile(const LayerEntry& layer_entry) {
     return {};
 }
 
-[[noreturn]] void RaiseForLayer(int32_t number, const LayerEntry& layer_entry, const std::string& what) {
-    platform::RaiseError(number, "layer " + Quote(layer_entry.Name) + " " + what + " (" + DataFile(layer_entry) + ")");
+[[noreturn]] void RaiseForLayer(int32_t number, const LayerEntry& layer_entry, const std::string& what,
+                                std::string user_message = {}) {
+    platform::AutomationError error(number, std::string(platform::kDefaultErrorSource),
+                                    "layer " + Quote(layer_entry.Name) + " " + what + " (" + DataFile(layer_entry) +
+                                        ")");
+    error.UserMessage(std::move(user_message));
+    throw error;
+}
+
+// The same for an error caught from below; a message naming the value in the data it is about is kept, as it
+// already says more than the layer could.
+[[noreturn]] void RaiseForLayer(const platform::AutomationError& cause, const LayerEntry& layer_entry,
+                                const std::string& what) {
+    RaiseForLayer(cause.Number(), layer_entry, what, cause.UserMessage());
 }
 
 // A simple renderer with the entry's colours and sizes on the symbol the layer's shapes need; whatever the entry
@@ -474,11 +486,11 @@ std::shared_ptr<gis::ILayer> ProjectSession::OpenLayer(const LayerEntry& layer_e
         }
     } catch (const platform::AutomationError& e) {
         if (layer_entry.Kind == LayerKind::Feature) {
-            RaiseForLayer(e.Number(), layer_entry,
+            RaiseForLayer(e, layer_entry,
                           "cannot open the dataset " + Quote(layer_entry.Source.Dataset) + ": " +
                               WhyNoDataset(layer_entry.Source, e.Description()));
         }
-        RaiseForLayer(e.Number(), layer_entry, "cannot be opened: " + e.Description());
+        RaiseForLayer(e, layer_entry, "cannot be opened: " + e.Description());
     }
     // Symbology is applied once the data is open, so that its errors (a field to colour by that the layer lacks)
     // are not reported as the data's.
@@ -492,7 +504,7 @@ std::shared_ptr<gis::ILayer> ProjectSession::OpenLayer(const LayerEntry& layer_e
             ApplyLabels(*feature, layer_entry);
         }
     } catch (const platform::AutomationError& e) {
-        RaiseForLayer(e.Number(), layer_entry, e.Description());
+        RaiseForLayer(e, layer_entry, e.Description());
     }
     layer->Visible(layer_entry.Visible);
     layers_.push_back(SessionLayer{&layer_entry, layer, nullptr});
@@ -564,8 +576,7 @@ void ProjectSession::RegisterTimeLayer(SessionLayer& entry) {
         }
     } catch (const platform::AutomationError& e) {
         const std::string no_table = feature && time.Join ? WhyNoJoinTable(*feature, *time.Join) : std::string();
-        RaiseForLayer(e.Number(), layer_entry,
-                      "cannot be a time layer: " + (no_table.empty() ? e.Description() : no_table));
+        RaiseForLayer(e, layer_entry, "cannot be a time layer: " + (no_table.empty() ? e.Description() : no_table));
     }
     if (!added) {
         RaiseForLayer(platform::error::kInvalidProcedureCall, layer_entry, "cannot be a time layer: " + why);
@@ -576,7 +587,7 @@ void ProjectSession::RegisterTimeLayer(SessionLayer& entry) {
         try {
             years = registry.TimeInYears(layer, true);
         } catch (const platform::AutomationError& e) {
-            RaiseForLayer(e.Number(), layer_entry, "cannot read years: " + e.Description());
+            RaiseForLayer(e, layer_entry, "cannot read years: " + e.Description());
         }
         if (!years) {
             RaiseForLayer(platform::error::kInvalidProcedureCall, layer_entry,
@@ -637,7 +648,7 @@ void ProjectSession::ApplyTimeOfMovingThings(const std::shared_ptr<gis::ILayer>&
             registry.Track(layer, time.Track->Id, time.Track->MaxAge, time.Track->Trail);
         }
     } catch (const platform::AutomationError& e) {
-        RaiseForLayer(e.Number(), layer_entry, "cannot show its time: " + e.Description());
+        RaiseForLayer(e, layer_entry, "cannot show its time: " + e.Description());
     }
 }
 

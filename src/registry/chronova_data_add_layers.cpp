@@ -272,8 +272,13 @@ bool ChronovaData::AddRasterLayerWithUnits(const std::shared_ptr<gis::ILayer>& p
         record->Path = settings_path;
         if (ArcObjects::RetrieveTimeInfo(record.get())) {
             // The side file is written before the record is registered, so a raster whose settings cannot be
-            // saved is not left registered behind a failed call.
-            WriteRasterSettings(settings_path, RasterSettings{RStartTime, interval, units});
+            // saved is not left registered behind a failed call. Bands timed by a step list have no start and
+            // interval of their own: settings written beside them would hold times nobody gave.
+            std::string step_list = settings_path;
+            modLayers::ChangeExtension(step_list, "xml");
+            if (!ReadRasterStepList(step_list)) {
+                WriteRasterSettings(settings_path, RasterSettings{RStartTime, interval, units});
+            }
             Register(record);
             result = true;
         }

@@ -1,6 +1,8 @@
 // The slider's time model as automation clients see it, and applying the current time to every layer.
 
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "datetime/calendar_interval.h"
 #include "datetime/label_format.h"
@@ -140,17 +142,22 @@ bool ChronovaData::TimeInYears(const std::shared_ptr<gis::ILayer>& pLayer, bool 
         }
         record->TimeInYears = value;
         bool read = false;
+        std::string which_value; // the reading's message naming the value that is no year, for people
         try {
             read = ArcObjects::RetrieveTimeInfo(record.get());
-        } catch (const platform::AutomationError&) {
+        } catch (const platform::AutomationError& failure) {
             read = false;
+            which_value = failure.UserMessage();
         }
         if (!read) {
             // A failed reading (a year outside the calendar) leaves the layer as it was.
             record->TimeInYears = before == kTimeFieldYear;
             ArcObjects::RetrieveTimeInfo(record.get());
-            platform::RaiseError(platform::error::kInvalidProcedureCall,
-                                 "The time field " + record->TimeStepField + " does not hold years of the calendar.");
+            platform::AutomationError error(
+                platform::error::kInvalidProcedureCall, std::string(platform::kDefaultErrorSource),
+                "The time field " + record->TimeStepField + " does not hold years of the calendar.");
+            error.UserMessage(std::move(which_value));
+            throw error;
         }
         result = record->TimeFieldType == (value ? kTimeFieldYear : kTimeFieldLong);
     });

@@ -1,5 +1,6 @@
 #include "timeapply/raster_side_files.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -7,9 +8,11 @@
 #include <pugixml.hpp>
 #include <system_error>
 
+#include "datetime/mod_date_time.h"
 #include "platform/atomic_file.h"
 #include "platform/automation_error.h"
 #include "platform/conversions.h"
+#include "platform/date_text.h"
 #include "platform/user_folders.h"
 
 namespace chronova {
@@ -31,6 +34,31 @@ int32_t LineToLong(const std::string& line) {
         return std::numeric_limits<int32_t>::max();
     }
     return static_cast<int32_t>(value);
+}
+
+// Text for a one-line message: control characters become blanks, and a long text is cut short.
+std::string OneLine(std::string_view text) {
+    constexpr size_t kLongest = 60;
+    std::string line(text.substr(0, kLongest));
+    for (char& c : line) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            c = ' ';
+        }
+    }
+    return text.size() > kLongest ? line + "..." : line;
+}
+
+std::string Quoted(std::string_view text) {
+    return "'" + OneLine(text) + "'";
+}
+
+// "line 5" of the character at offset; "an unknown line" when the parser gave no offset.
+std::string Place(std::string_view text, ptrdiff_t offset) {
+    if (offset < 0) {
+        return "an unknown line";
+    }
+    const std::string_view before = text.substr(0, static_cast<size_t>(offset));
+    return "line " + std::to_string(std::count(before.begin(), before.end(), '\n') + 1);
 }
 
 std::atomic<SideFileFolder> side_file_folder{SideFileFolder::BesideData};
@@ -69,24 +97,62 @@ std::filesystem::path CachedSideFile(const std::string& path) {
     return cache / folder / absolute.filename();
 }
 
-std::optional<std::vector<std::string>> ReadRasterStepList(const std::string& path) {
-    const platform::FileContents contents = platform::ReadWholeFile(path);
-    if (contents.missing || !contents.error.empty()) {
-        return std::nullopt;
+std::optional<int32_t> StepTextMinutes(const std::string& text) {
+    try {
+        if (modDateTime::IsDTG(text)) {
+            return modDateTime::DTGToMinutes(text);
+        }
+        if (const std::optional<platform::Date> date = platform::TryParseDate(text)) {
+            return modDateTime::DateToMinutes(*date);
+        }
+    } catch (const platform::AutomationError&) {
+        // a date-time group's numbers out of range, or a date beyond the minute count
     }
-    return ParseRasterStepList(contents.data);
+    return std::nullopt;
 }
 
-std::optional<std::vector<std::string>> ParseRasterStepList(std::string_view xml) {
-    pugi::xml_document document;
-    if (!document.load_buffer(xml.data(), xml.size())) {
+std::optional<RasterStepList> ReadRasterStepList(const std::string& path) {
+    const platform::FileContents contents = platform::ReadWholeFile(path);
+    if (contents.missing) {
         return std::nullopt;
     }
-    std::vector<std::string> steps;
-    for (const pugi::xpath_node& node : document.select_nodes("//timestep")) {
-        steps.emplace_back(node.node().text().get());
+    if (!contents.error.empty()) {
+        return RasterStepList{{}, path + ": the step list cannot be read: " + OneLine(contents.error)};
     }
-    return steps;
+    return ParseRasterStepList(contents.data, path);
+}
+
+RasterStepList ParseRasterStepList(std::string_view xml, std::string_view file) {
+    const auto refused = [&](const std::string& why) { return RasterStepList{{}, std::string(file) + ": " + why}; };
+    if (xml.find_first_not_of(" \t\r\n") == std::string_view::npos) {
+        return refused("the step list is empty");
+    }
+    pugi::xml_document document;
+    if (const pugi::xml_parse_result parsed = document.load_buffer(xml.data(), xml.size()); !parsed) {
+        // The text around where the parser stopped shows what it could not take.
+        constexpr size_t kShownBefore = 40;
+        constexpr size_t kShownAfter = 20;
+        const size_t stop = std::min(static_cast<size_t>(std::max<ptrdiff_t>(parsed.offset, 0)), xml.size());
+        const size_t from = stop > kShownBefore ? stop - kShownBefore : 0;
+        return refused("not well-formed XML at " + Place(xml, parsed.offset) + " (" + parsed.description() +
+                       "): " + Quoted(xml.substr(from, stop + kShownAfter - from)));
+    }
+    RasterStepList list;
+    size_t number = 0;
+    for (const pugi::xpath_node& node : document.select_nodes("//timestep")) {
+        std::string text = node.node().text().get();
+        ++number;
+        if (!StepTextMinutes(text)) {
+            return refused("timestep " + std::to_string(number) + " (" + Place(xml, node.node().offset_debug()) + ") " +
+                           Quoted(text) + " is not a date or a date-time group");
+        }
+        list.Steps.push_back(std::move(text));
+    }
+    if (list.Steps.empty()) {
+        return refused("the step list has no <timestep> element (its root element is <" +
+                       OneLine(document.document_element().name()) + ">)");
+    }
+    return list;
 }
 
 void WriteRasterSettings(const std::string& path, const RasterSettings& settings) {

@@ -16,12 +16,24 @@ struct RasterSettings {
     std::string IntervalUnits;
 };
 
-/// The texts of every element named "timestep", anywhere in the XML step list file, in document order.
-/// Nothing when the file is missing or is not well-formed XML.
-std::optional<std::vector<std::string>> ReadRasterStepList(const std::string& path);
+/// A raster's step list: the texts of every element named "timestep", anywhere in the XML file, in document
+/// order, each read as a time (a date-time group or a date). A list that cannot time bands (not well-formed, no
+/// step, a step that is not a time, a file that cannot be read) has no steps and says why in one line naming the
+/// file, the element and the value: "rain.xml: timestep 3 (line 5) 'soon' is not a date or a date-time group".
+struct RasterStepList {
+    std::vector<std::string> Steps;
+    std::string Problem; ///< empty when the list can time bands
+};
 
-/// The step texts of XML step list text; nothing when it is not well-formed XML.
-std::optional<std::vector<std::string>> ParseRasterStepList(std::string_view xml);
+/// The step list in the file at path; nothing when there is no file there.
+std::optional<RasterStepList> ReadRasterStepList(const std::string& path);
+
+/// The step list in XML text; file is the name problems give.
+RasterStepList ParseRasterStepList(std::string_view xml, std::string_view file);
+
+/// The minute count a step text stands for, read as band times are matched: a date-time group, else a date.
+/// Nothing when it is neither or lies outside the minute range.
+std::optional<int32_t> StepTextMinutes(const std::string& text);
 
 /// Where raster settings files are written. Registering a raster writes its settings beside it, as the desktop
 /// always did; commands that only read (chronova info, steps) write them to the user's cache folder instead,

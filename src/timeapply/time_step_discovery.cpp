@@ -26,6 +26,7 @@
 #include "timeapply/mod_layers.h"
 #include "timeapply/raster_side_files.h"
 #include "timeapply/time_reading.h"
+#include "timeapply/value_error.h"
 
 namespace chronova::ArcObjects {
 
@@ -63,14 +64,19 @@ platform::Date YearStart(const platform::Variant& value) {
     return platform::Date::FromParts(year, 1, 1);
 }
 
-// Band steps: texts of the "xml" step list when it has any timestep element, else start plus whole intervals.
+// Band steps: texts of the "xml" step list when there is one, else start plus whole intervals. A list that
+// cannot time the bands is an error, never a reason to fall back on a start and interval nobody may have given.
 void CollectRasterSteps(LayerData& record, gis::RasterLayer& layer) {
     record.TimeFieldType = kTimeFieldText;
     const int32_t bands = layer.BandCount();
     std::string step_list_path = record.Path;
     modLayers::ChangeExtension(step_list_path, "xml");
-    const auto texts = ReadRasterStepList(step_list_path);
-    const bool use_list = texts && !texts->empty();
+    const std::optional<RasterStepList> list = ReadRasterStepList(step_list_path);
+    if (list && !list->Problem.empty()) {
+        platform::RaiseError(platform::error::kTypeMismatch, list->Problem);
+    }
+    const std::vector<std::string>* texts = list ? &list->Steps : nullptr;
+    const bool use_list = texts != nullptr;
     const int64_t step_minutes = int64_t{record.RasterInterval} * UnitMinutes(record.RasterIntervalUnits);
     // Months and years are counted from the start band by band, so a monthly raster keeps to the calendar.
     const std::optional<modDateTime::IntervalUnit> calendar = CalendarUnit(record.RasterIntervalUnits);
@@ -133,8 +139,9 @@ void CollectCustomSteps(LayerData& record, ITimeLayer& layer) {
     }
 }
 
-// The distinct times of a field read as times, as date steps; false when no row reads as a time.
-bool CollectDistinctTimes(LayerData& record, const gis::TimeValues& times) {
+// The distinct times of a field read as times, as date steps; false when no row reads as a time. A time the
+// steps cannot hold is an error naming its row.
+bool CollectDistinctTimes(LayerData& record, const gis::ITable& table, int32_t field, const gis::TimeValues& times) {
     const auto& order = times.Order();
     if (order.empty()) {
         return false;
@@ -144,11 +151,47 @@ bool CollectDistinctTimes(LayerData& record, const gis::TimeValues& times) {
     for (size_t i = 0; i < order.size(); ++i) {
         const double linear = times.SortedTimes()[i];
         if (i == 0 || linear != previous) {
-            record.TimeSteps(++position, platform::Variant(platform::Date(times.At(order[i]))));
+            try {
+                record.TimeSteps(++position, platform::Variant(platform::Date(times.At(order[i]))));
+            } catch (const platform::AutomationError& failure) {
+                RaiseValueError(table, field, table.Data()->ColumnAt(static_cast<size_t>(field)).Value(order[i]),
+                                "is out of the range of times a step can take", failure);
+            }
             previous = linear;
         }
     }
     return true;
+}
+
+// The step a value of the time field stands for. A year is kept as the date it starts, so that steps, ranges and
+// labels are real times; a minute count must name a day of the calendar, as the slider shows it as a date.
+platform::Variant StepOf(int16_t time_field_type, const platform::Variant& value) {
+    if (time_field_type == kTimeFieldYear) {
+        return platform::Variant(YearStart(value));
+    }
+    // Every later minute count is a date: the largest one falls in the year 5983.
+    static const int32_t first_minute = modDateTime::PartsToMinutes(100, 1, 1, 0, 0);
+    if (time_field_type == kTimeFieldLong && platform::CLng(value) < first_minute) {
+        platform::RaiseError(platform::error::kOverflow);
+    }
+    return value;
+}
+
+// Why a value of the time field is not a step: it reads as no year, date-time group or time.
+std::string WhyNotAStep(int16_t time_field_type, const std::vector<platform::Variant>& values) {
+    switch (time_field_type) {
+    case kTimeFieldYear:
+        return "is not a year from 100 to 9999";
+    case kTimeFieldText: {
+        const bool groups = std::any_of(values.begin(), values.end(), [](const platform::Variant& value) {
+            const std::string* text = value.Get<std::string>();
+            return text != nullptr && modDateTime::IsDTG(*text);
+        });
+        return groups ? "is not a date-time group (DDHHMMZ MON YYYY)" : "is not a date and time";
+    }
+    default:
+        return "is out of the range of times a step can take";
+    }
 }
 
 // The distinct values of the time field, from the feature class or from the join table of its workspace.
@@ -203,14 +246,18 @@ bool CollectFeatureSteps(LayerData& record, gis::FeatureLayer& layer) {
     // that a time layer keeps one order of its rows rather than a sorted index as well.
     const platform::TimeReading reading = record.IncludesTimeSteps ? LayerTimeReading(record) : platform::TimeReading{};
     const bool as_times = record.TimeFieldType == kTimeFieldText || record.TimeFieldType == kTimeFieldDate;
-    if (as_times && CollectDistinctTimes(record, table->Data()->TimesOf(static_cast<size_t>(field), reading))) {
+    if (as_times &&
+        CollectDistinctTimes(record, *table, field, table->Data()->TimesOf(static_cast<size_t>(field), reading))) {
         return true;
     }
     int32_t position = 0;
-    for (const platform::Variant& value : gis::UniqueValues(table->Search(), record.TimeStepField)) {
-        // A year is kept as the date it stands for, so steps, ranges and labels are real times.
-        record.TimeSteps(++position,
-                         record.TimeFieldType == kTimeFieldYear ? platform::Variant(YearStart(value)) : value);
+    const std::vector<platform::Variant> values = gis::UniqueValues(table->Search(), record.TimeStepField);
+    for (const platform::Variant& value : values) {
+        try {
+            record.TimeSteps(++position, StepOf(record.TimeFieldType, value));
+        } catch (const platform::AutomationError& failure) {
+            RaiseValueError(*table, field, value, WhyNotAStep(record.TimeFieldType, values), failure);
+        }
     }
     return true;
 }

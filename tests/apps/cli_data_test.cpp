@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -217,10 +218,74 @@ TEST_F(CliDataTest, ReadOnlyCommandsLeaveDataFoldersAsTheyWere) {
     ASSERT_TRUE(ReadRasterSettings((data / "rain.ini").string()).has_value());
     EXPECT_EQ(ReadRasterSettings((data / "rain.ini").string())->IntervalUnits, "h");
 
-    // Rendering registers the raster as the desktop does: its settings beside it.
-    const Result render = RunWith({"render", project, "--out", (folder_ / "frames").string(), "--quiet"});
+    // Drawing the data reads it only: its settings go to the cache too, and the frames to their own folder.
+    for (const std::string command : {"render", "animate"}) {
+        const fs::path out = folder_ / (command == "render" ? "frames" : "rain.gif");
+        const Result result = RunWith({command, project, "--out", out.string(), "--size", "64x48", "--quiet"});
+        ASSERT_EQ(result.status, kExitSuccess) << command << ": " << result.err;
+        EXPECT_EQ(Contents(data), before) << command;
+        EXPECT_EQ(SideFilesGoTo(), SideFileFolder::BesideData) << command;
+    }
+}
+
+// A raster whose time block gives no timing takes its band times from its step list alone: a list that cannot
+// give them stops info, steps and render with one line naming the list, the element and the value, even next to
+// a settings file, and nothing is written, neither beside the data nor in the cache.
+TEST_F(CliDataTest, AStepListThatCannotTimeTheBandsIsRefusedAndWritesNothing) {
+    const fs::path data = folder_ / "data";
+    fs::create_directory(data);
+    testing::WriteGeoTiff(data / "rain.tif", ThreeBands(), [](int band, int x, int) { return band * 10.0 + x; });
+    const fs::path cache = folder_ / "cache";
+    testing::ScopedEnvironment cache_folder("CHRONOVA_SIDE_FILE_CACHE", cache.string());
+    const std::string project =
+        WriteProject(R"({ "name": "Rain", "kind": "raster", "source": { "path": "data/rain.tif" }, "time": {} })");
+    const std::string list = (data / "rain.xml").string();
+    const fs::path frames = folder_ / "frames";
+    const struct {
+        const char* steps;
+        bool settings;
+        std::string message;
+    } cases[] = {
+        {"<timesteps></timesteps>", false, "the step list has no <timestep> element"},
+        {"", false, "the step list is empty"},
+        {R"({"time": {}})", false, "not well-formed XML at line 1 (No document element found): '{\"time\": {}}'"},
+        {"<steps><timestep>2008-03-01 00:00</timestep>", true, "not well-formed XML at line 1"},
+        {"<steps>\n<timestep>2008-03-01 00:00</timestep>\n<timestep>later</timestep>\n</steps>", true,
+         "timestep 2 (line 3) 'later' is not a date or a date-time group"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.steps);
+        std::ofstream(list, std::ios::binary) << c.steps;
+        fs::remove(data / "rain.ini");
+        if (c.settings) {
+            std::ofstream(data / "rain.ini", std::ios::binary) << " 56813760 \r\n 1 \r\nh\r\n";
+        }
+        const std::map<std::string, std::string> before = Contents(data);
+        for (const std::vector<std::string>& args : {std::vector<std::string>{"info", project},
+                                                     {"steps", project, "--layer", "Rain"},
+                                                     {"render", project, "--out", frames.string(), "--quiet"}}) {
+            const Result result = RunWith(args);
+            EXPECT_EQ(result.status, kExitRuntimeError) << args[0];
+            EXPECT_NE(result.err.find(list + ": " + c.message), std::string::npos) << args[0] << ": " << result.err;
+            EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+            EXPECT_EQ(Contents(data), before) << args[0];
+        }
+        EXPECT_FALSE(fs::exists(cache)) << "no settings made up in the cache either";
+        EXPECT_FALSE(fs::exists(frames));
+    }
+
+    // A list that reads times the bands by itself; no settings file is made from a start and interval nobody gave.
+    std::ofstream(list, std::ios::binary) << "<steps><timestep>020000Z MAR 2008</timestep><timestep>2008-03-02 01:00"
+                                             "</timestep><timestep>020200Z MAR 2008</timestep></steps>";
+    fs::remove(data / "rain.ini");
+    const std::map<std::string, std::string> before = Contents(data);
+    const Result steps = RunWith({"steps", project, "--layer", "Rain"});
+    ASSERT_EQ(steps.status, kExitSuccess) << steps.err;
+    EXPECT_NE(steps.out.find("2008-03-02 02:00"), std::string::npos) << steps.out;
+    const Result render = RunWith({"render", project, "--out", frames.string(), "--quiet"});
     ASSERT_EQ(render.status, kExitSuccess) << render.err;
-    EXPECT_TRUE(fs::is_regular_file(data / "rain.ini"));
+    EXPECT_EQ(Contents(data), before);
+    EXPECT_FALSE(fs::exists(CachedSideFile((data / "rain.ini").string())));
 }
 
 } // namespace

@@ -175,6 +175,37 @@ TEST_F(CliOptionsTest, TheFrameCapRefusesALongRunBeforeWriting) {
     EXPECT_EQ(testing::FolderNames(out).size(), 121u);
 }
 
+// Numbers are read as written, in decimal: one past the type's range is refused rather than wrapped around, and
+// a leading zero does not make a number octal.
+TEST_F(CliOptionsTest, NumericOptionsAreCheckedBeforeTheyAreConverted) {
+    const std::string project = WriteDotsProject();
+    const fs::path gif = folder_ / "dots.gif";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--fps", "4294967297"}, "--fps: must be a whole number from 1 to 100, not '4294967297'"},
+        {{"--fps", "0x10"}, "--fps: must be a whole number from 1 to 100, not '0x10'"},
+        {{"--fps", "101"}, "--fps: must be a whole number from 1 to 100, not '101'"},
+        {{"--max-frames", "99999999999999999999"},
+         "--max-frames: must be a whole number from 1 to 2147483647, not '99999999999999999999'"},
+        {{"--max-frames", "2147483648"}, "--max-frames: must be a whole number from 1 to 2147483647, not '2147483648'"},
+        {{"--max-frames", "-1"}, "--max-frames: must be a whole number from 1 to 2147483647, not '-1'"},
+        {{"--interval", "99999999999999999999min"}, "--interval must be"},
+        {{"--interval", "2147483648"}, "--interval must be"},
+        {{"--interval", "35791395h"}, "--interval must be"}, // past 2^31 - 1 minutes
+        {{"--size", "4294967297x1"}, "--size must be WxH with sides from 1 to 16384"},
+    };
+    for (const auto& [options, message] : cases) {
+        std::vector<std::string> args = {"animate", project, "--out", gif.string()};
+        args.insert(args.end(), options.begin(), options.end());
+        const Result result = RunWith(args);
+        EXPECT_EQ(result.status, kExitUsage) << options[1];
+        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+        EXPECT_FALSE(fs::exists(gif)) << options[1];
+    }
+    const Result decimal = Render(project, folder_ / "frames", {"--interval", "1", "--max-frames", "0100"});
+    EXPECT_EQ(decimal.status, kExitUsage);
+    EXPECT_NE(decimal.err.find("more than --max-frames 100 allows"), std::string::npos) << decimal.err;
+}
+
 TEST_F(CliOptionsTest, TimesThatCouldBeMisreadAreRefused) {
     const std::string project = WriteDotsProject();
     const fs::path out = folder_ / "times";

@@ -179,6 +179,56 @@ TEST_F(ErrorHandlingTest, EveryModeButTheLogShowsAMessageBox) {
     EXPECT_FALSE(fs::exists(log_path_));
 }
 
+// An error about a value in the data, raised three calls deep as the step discovery raises it.
+void RaiseAboutAValue() {
+    Trap("ParseTime", "modDateTime", TrapKind::Inner, [] {
+        AutomationError error(13, "Chronova", "Type mismatch");
+        error.UserMessage("ships.dbf: feature 212, field DTG: '010300Z MAR' 2008' is not a date-time group");
+        throw error;
+    });
+}
+
+TEST_F(ErrorHandlingTest, TheMessageAboutTheDataTravelsBesideTheClassicText) {
+    const AutomationError error = testing::ErrorOf([] {
+        Trap("UpdateLayer", "modLayers", TrapKind::Inner,
+             [] { Trap("FindSteps", "modLayers", TrapKind::Inner, [] { RaiseAboutAValue(); }); });
+    });
+    // Automation callers see the number and the chain exactly as before.
+    EXPECT_EQ(error.Number(), 13);
+    EXPECT_EQ(error.Description(), std::string(kInnerLines) + NumberBlock(13, "Type mismatch"));
+    EXPECT_EQ(error.UserMessage(), "ships.dbf: feature 212, field DTG: '010300Z MAR' 2008' is not a date-time group");
+    EXPECT_EQ(OneLineMessage(error), error.UserMessage());
+
+    // Shown at the top, the message leads the box and the log record, ahead of the call stack.
+    Trap("Slider1_Change", "frmSlider", TrapKind::TopLevel, [] { RaiseAboutAValue(); });
+    EXPECT_TRUE(TakeShownText().starts_with(error.UserMessage() + "\r\n\r\n" + std::string(kIntro) +
+                                            "\tSlider1_Change frmSlider \r\n\tParseTime modDateTime \r\n"));
+    Trap("Slider1_Change", "frmSlider", TrapKind::TopLevelLog, [] { RaiseAboutAValue(); });
+    EXPECT_NE(LogText().find(error.UserMessage() + "\n\nRecord Call Stack Sequence"), std::string::npos) << LogText();
+
+    // An error without one keeps showing as it did.
+    EXPECT_EQ(TopLevel(5, "Bad call"), 1);
+    EXPECT_TRUE(TakeShownText().starts_with(kIntro));
+}
+
+TEST_F(ErrorHandlingTest, TheInnermostDescriptionIsOneLine) {
+    const AutomationError passed = PassedOut(13, "Type mismatch");
+    EXPECT_EQ(InnermostDescription(passed.Description()), "Type mismatch");
+    EXPECT_EQ(OneLineMessage(passed), "Type mismatch");
+    EXPECT_EQ(InnermostDescription("No such step"), "No such step");
+    EXPECT_EQ(InnermostDescription("two\r\nlines\n\tand a tab "), "two lines and a tab");
+
+    // A chain wrapped in words of a caller keeps the words, and a chain wrapped in a chain reads through both.
+    const std::string wrapped = "layer 'Ships' cannot be a time layer: " + passed.Description() + " (ships)";
+    EXPECT_EQ(InnermostDescription(wrapped), "layer 'Ships' cannot be a time layer: Type mismatch (ships)");
+    const AutomationError twice = testing::ErrorOf(
+        [&] { Trap("Open", "modProject", TrapKind::Inner, [&] { platform::RaiseError(5, wrapped); }); });
+    EXPECT_EQ(OneLineMessage(twice), "layer 'Ships' cannot be a time layer: Type mismatch (ships)");
+
+    // A description that only looks like part of a block is left as it was written.
+    EXPECT_EQ(InnermostDescription("\r\nError Number \r\n\t5"), "Error Number 5");
+}
+
 void ExpectConverted(const std::function<void()>& thrower, int32_t number, std::string_view description) {
     const AutomationError error = testing::ErrorOf([&] { Trap("Proc", "modTest", TrapKind::Inner, thrower); });
     EXPECT_EQ(error.Number(), number) << "what was passed on";

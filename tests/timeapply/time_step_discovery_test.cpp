@@ -9,6 +9,7 @@
 #include "gis/layers/feature_layer.h"
 #include "gis/layers/raster_layer.h"
 #include "gis/layers/wms_map_layer.h"
+#include "host/error_handling.h"
 #include "platform/locale.h"
 #include "records/i_time_layer.h"
 #include "records/layer_data.h"
@@ -69,6 +70,18 @@ TEST_F(DiscoveryTest, AStepListOverridesTheIntervalAndMayHoldDateTimeGroups) {
     EXPECT_RAISES(RetrieveTimeInfo(&more_bands), 9);
 }
 
+TEST_F(DiscoveryTest, AStepListThatCannotTimeTheBandsIsAnErrorNotAFallBackOnTheInterval) {
+    for (const char* list : {"<list></list>", "<list><timestep>010000Z JAN 2008</timestep>", "",
+                             "<list><timestep>010000Z JAN 2008</timestep><timestep>noon</timestep></list>"}) {
+        SCOPED_TRACE(list);
+        std::ofstream(folder_.Path() / "rain.xml", std::ios::binary) << list;
+        LayerData record;
+        testing::MakeRasterRecord(record, 2, folder_.Path() / "rain.ini", 0, 1, "d");
+        EXPECT_RAISES(RetrieveTimeInfo(&record), 13);
+        EXPECT_EQ(record.TimeStepsCount(), 0) << "no band is given a time";
+    }
+}
+
 TEST_F(DiscoveryTest, FeatureFieldTypesDecideTheTimeFieldType) {
     auto data = testing::TimeTable({"3/1/2008 6:00", "3/1/2008 0:00", "3/1/2008 6:00", "3/2/2008"});
     struct Case {
@@ -92,6 +105,50 @@ TEST_F(DiscoveryTest, FeatureFieldTypesDecideTheTimeFieldType) {
             EXPECT_EQ(record.FinishTime, Minutes(2008, 3, 2)) << c.field;
             EXPECT_EQ(record.Interval, 360) << c.field;
         }
+    }
+}
+
+TEST_F(DiscoveryTest, AValueThatIsNoTimeIsNamedWithItsFeatureFieldAndTable) {
+    // Ship reports whose second feature (id 102) holds a bad value in every field.
+    auto workspace = std::make_shared<testing::MemoryWorkspace>("/data/ships.gpkg");
+    auto ships = std::make_shared<testing::MemoryTestFeatureClass>("SHIPS", workspace);
+    gis::ColumnTable& table = ships->Columns();
+    gis::Column& oid = table.AddField({"OBJECTID", "", gis::FieldType::OID});
+    gis::Column& dtg = table.AddField({"DTG", "", gis::FieldType::String});
+    gis::Column& year = table.AddField({"YEAR", "", gis::FieldType::Integer});
+    gis::Column& note = table.AddField({"NOTE", "", gis::FieldType::String});
+    gis::Column& minutes = table.AddField({"MINUTES", "", gis::FieldType::Integer});
+    for (int32_t row = 0; row < 3; ++row) {
+        oid.AppendInteger(101 + row);
+        dtg.AppendText(row == 1 ? "010300Z MAR' 2008" : "01" + std::to_string(10 + row) + "00Z MAR 2008");
+        year.AppendInteger(row == 1 ? 20030 : 2001 + row);
+        note.AppendText(row == 1 ? "later" : "soon");
+        minutes.AppendInteger(row == 1 ? -2000000000 : Minutes(2008, 3, 1, row));
+        ships->AddPoint(row, 0.0);
+    }
+    auto layer = std::make_shared<gis::FeatureLayer>(ships, "", "Ships");
+    struct Case {
+        const char* field;
+        bool years;
+        int32_t number;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"DTG", false, 13, "feature 102, field DTG: '010300Z MAR' 2008' is not a date-time group (DDHHMMZ MON YYYY)"},
+        {"YEAR", true, 6, "feature 102, field YEAR: 20030 is not a year from 100 to 9999"},
+        {"NOTE", false, 13, "feature 102, field NOTE: 'later' is not a date and time"},
+        {"MINUTES", false, 6, "feature 102, field MINUTES: -2000000000 is out of the range of times a step can take"},
+    };
+    for (const Case& c : cases) {
+        LayerData record;
+        testing::MakeFeatureRecord(record, layer, c.field);
+        record.TimeInYears = c.years;
+        const platform::AutomationError error = testing::ErrorOf([&] { RetrieveTimeInfo(&record); });
+        EXPECT_EQ(error.Number(), c.number) << c.field;
+        EXPECT_EQ(error.UserMessage(), "/data/ships.gpkg, layer SHIPS: " + c.message);
+        // The classic text under the call stack stays what it was.
+        EXPECT_TRUE(error.Description().starts_with("\tRetrieveTimeInfo ArcObjects \r\n")) << error.Description();
+        EXPECT_EQ(ErrorHandling::InnermostDescription(error.Description()).find("feature"), std::string::npos);
     }
 }
 

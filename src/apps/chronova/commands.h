@@ -58,6 +58,29 @@ struct DemoOptions {
     bool quiet = false;
 };
 
+/// The command the arguments name, with its options, read without running anything.
+struct Invocation {
+    enum class Command { None, Info, Steps, Render, Animate, Demo, Init, Register, Unregister };
+    Command command = Command::None;
+    ProjectOptions project; ///< info and steps
+    std::string layer;      ///< steps
+    RenderOptions render;   ///< render and animate
+    DemoOptions demo;
+    InitOptions init;
+    /// Set when reading the arguments ended the run (help, the version, a usage error): the exit status.
+    std::optional<int> exit_status;
+    /// --verbose: a failure also writes the call stack behind its message.
+    bool verbose = false;
+};
+
+/// Reads the arguments (without the program name) into the command to run; help, the version and usage errors
+/// are written to out and err, and end the run with Invocation::exit_status.
+Invocation ParseArguments(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+/// Checks the options of render and animate that need no project (the size, the times, the interval), so that
+/// bad input is refused before anything is opened or written; raises UsageError naming the first bad option.
+void CheckRenderOptions(const RenderOptions& options);
+
 /// Where commands write: results to out, messages and progress to err (progress only on a terminal).
 struct Streams {
     std::ostream& out;

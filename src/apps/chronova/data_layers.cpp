@@ -193,7 +193,9 @@ std::vector<FoundLayer> LayersOf(const std::string& given, const fs::path& proje
             throw;
         }
     } catch (const platform::AutomationError& e) {
-        platform::RaiseError(e.Number(), given + ": " + e.Description());
+        platform::AutomationError named(e.Number(), e.Source(), given + ": " + e.Description());
+        named.UserMessage(e.UserMessage());
+        throw named;
     }
 }
 

@@ -16,6 +16,10 @@ namespace chronova::cli {
 
 namespace {
 
+// The layers' own images, which spare unchanged layers a redraw, are kept while they take no more than this;
+// larger frames draw every layer onto the frame, so that memory follows the frame size and not the layer count.
+constexpr int64_t kLayerImageBudget = int64_t{256} << 20;
+
 // A time layer's name without the step the time filter writes after it ("Buoys [3/1/2008]"): the legend is
 // drawn once for every frame, and the time label shows the step.
 std::string LegendName(const gis::ILayer& layer) {
@@ -38,6 +42,8 @@ FrameRenderer::FrameRenderer(std::shared_ptr<gis::Map> map, ChronovaData& regist
                              bool timeline, gis::LayoutSettings layout)
     : map_(std::move(map)), registry_(registry), size_(size), drawer_(map_), layout_(std::move(layout)) {
     drawer_.Background(background);
+    drawer_.LayerImageBudget(kLayerImageBudget);
+    drawer_.FailOnLayerErrors(true); // a frame missing a layer that could not be read is an error, not output
     layout_.LayerNames(LegendName);
     if (timeline) {
         if (registry_.Slider() == nullptr) {

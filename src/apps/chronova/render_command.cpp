@@ -15,6 +15,7 @@
 #include "apps/chronova/export/mp4_writer.h"
 #include "apps/chronova/export/png_sequence_writer.h"
 #include "apps/chronova/frame_folder.h"
+#include "apps/chronova/frame_memory.h"
 #include "apps/chronova/frame_renderer.h"
 #include "apps/chronova/opened_project.h"
 #include "apps/chronova/progress_bar.h"
@@ -23,9 +24,12 @@
 #include "datetime/mod_date_time.h"
 #include "generator/sample_data.h"
 #include "platform/automation_error.h"
+#include "platform/available_memory.h"
+#include "platform/interruption.h"
 #include "records/time_codes.h"
 #include "registry/chronova_data.h"
 #include "slider/frm_slider.h"
+#include "timeapply/raster_side_files.h"
 #include "timeapply/time_reading.h"
 
 namespace chronova::cli {
@@ -205,6 +209,16 @@ std::vector<int32_t> FramePositions(ChronovaData& registry, const RenderOptions&
     return positions;
 }
 
+// Frames that would not fit in memory are refused before the first is drawn, rather than failing (or swapping)
+// half-way through a run.
+void CheckFrameMemory(QSize size) {
+    if (const std::optional<int64_t> available = platform::AvailableMemory()) {
+        if (const std::string problem = FrameMemoryProblem(size, *available); !problem.empty()) {
+            throw UsageError(problem);
+        }
+    }
+}
+
 void CheckFrameCount(size_t count, const RenderOptions& options) {
     if (count > static_cast<size_t>(options.max_frames)) {
         throw UsageError("this run would write " + std::to_string(count) + " frames, more than --max-frames " +
@@ -216,6 +230,7 @@ void CheckFrameCount(size_t count, const RenderOptions& options) {
 // Opens the project, applies the options, and draws the positions to show into the sink; returns the count.
 int32_t RenderProject(const RenderOptions& options, const CheckedOptions& checked, Streams streams,
                       const FrameStart& start, const FrameSink& sink) {
+    const SideFilesInCache side_files; // drawing data never writes into its folder
     OpenedProject opened(options.project, &streams.err);
     ChronovaData& registry = opened.Session().Registry();
     ApplyAxisOptions(registry, options, checked);
@@ -239,13 +254,21 @@ int32_t RenderProject(const RenderOptions& options, const CheckedOptions& checke
     FrameRenderer renderer(opened.Session().Map(), registry, size,
                            QColor(background.Red, background.Green, background.Blue), options.timeline,
                            opened.Session().Layout());
+    CheckFrameMemory(renderer.FrameSize());
     const auto count = static_cast<int32_t>(positions.size());
     start(renderer.FrameSize(), options.fps.value_or(settings.Fps), settings);
     ProgressBar progress(streams.err, streams.err_is_terminal && !options.quiet, "Rendering", count);
+    // A signal stops the run between the drawing and the writing of frames, and before the outputs are finished, so
+    // that unwinding removes their temporary files and leaves earlier outputs as they were. It waits for the one
+    // step under way: the drawing of a frame or its encoding.
     for (int32_t index = 0; index < count; ++index) {
-        sink(index, renderer.Render(positions[static_cast<size_t>(index)]));
+        platform::ThrowIfInterrupted();
+        const QImage frame = renderer.Render(positions[static_cast<size_t>(index)]);
+        platform::ThrowIfInterrupted();
+        sink(index, frame);
         progress.Update(index + 1);
     }
+    platform::ThrowIfInterrupted();
     return count;
 }
 
@@ -344,6 +367,10 @@ private:
 };
 
 } // namespace
+
+void CheckRenderOptions(const RenderOptions& options) {
+    Check(options);
+}
 
 int RunRender(const RenderOptions& options, Streams streams) {
     const CheckedOptions checked = Check(options);

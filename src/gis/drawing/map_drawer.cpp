@@ -247,6 +247,11 @@ void MapDrawer::Compose(Mode mode, const std::unordered_set<const ILayer*>& name
     std::erase_if(images_, [](const auto& entry) { return entry.second.Layer.expired(); });
     std::erase_if(projected_, [](const auto& entry) { return entry.second.Owner.expired(); });
 
+    const int64_t image_bytes = int64_t{4} * image_size.width() * image_size.height();
+    if (image_bytes > layer_image_budget_ / std::max<int64_t>(static_cast<int64_t>(layers.size()), 1)) {
+        DrawDirectly(layers, image_size, transform);
+        return;
+    }
     size_t lowest_redrawn = layers.size();
     for (size_t i = 0; i < layers.size(); ++i) {
         const std::shared_ptr<ILayer>& layer = layers[i];
@@ -317,13 +322,48 @@ void MapDrawer::ComposeFrame(const std::vector<std::shared_ptr<ILayer>>& layers,
     compose(frame_, lowest_redrawn, layers.size());
 }
 
-void MapDrawer::DrawLayer(const std::shared_ptr<ILayer>& layer, LayerImage& image, const ViewTransform& transform) {
+void MapDrawer::DrawDirectly(const std::vector<std::shared_ptr<ILayer>>& layers, QSize size,
+                             const ViewTransform& transform) {
+    // No image per layer, and no base: nothing composes them.
+    base_ = QImage();
+    base_layers_.clear();
+    // The last frame is painted over unless the caller still holds it, in which case it stays the caller's. The
+    // pixels are those of composed layer images, but for a rounding unit where translucent pixels overlap.
+    if (frame_.size() != size || !frame_.isDetached()) {
+        frame_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    }
+    frame_.fill(background_);
+    QPainter painter(&frame_);
+    for (const std::shared_ptr<ILayer>& layer : layers) {
+        LayerImage& image = images_[layer.get()];
+        if (image.Layer.lock() != layer) {
+            image = LayerImage{};
+            image.Layer = layer;
+        }
+        image.Revision = RevisionOf(*layer);
+        StartDrawing(image);
+        // Drawn onto the frame, not into an image of its own: a pass that keeps images draws it again.
+        image.Current = false;
+        image.Image = QImage();
+        if (Draws(*layer)) {
+            painter.save();
+            PaintLayer(painter, layer, image, transform);
+            painter.restore();
+        }
+    }
+}
+
+void MapDrawer::StartDrawing(LayerImage& image) {
     ++image.Draws;
     image.Version = ++drawings_;
     image.Current = true;
     image.View = view_;
     image.Shapes.reset();
     image.Features = FeatureDrawing{};
+}
+
+void MapDrawer::DrawLayer(const std::shared_ptr<ILayer>& layer, LayerImage& image, const ViewTransform& transform) {
+    StartDrawing(image);
     if (!Draws(*layer)) {
         image.Image = QImage();
         return;
@@ -334,6 +374,11 @@ void MapDrawer::DrawLayer(const std::shared_ptr<ILayer>& layer, LayerImage& imag
     }
     image.Image.fill(Qt::transparent);
     QPainter painter(&image.Image);
+    PaintLayer(painter, layer, image, transform);
+}
+
+void MapDrawer::PaintLayer(QPainter& painter, const std::shared_ptr<ILayer>& layer, LayerImage& image,
+                           const ViewTransform& transform) {
     try {
         if (const auto* raster = dynamic_cast<const RasterLayer*>(layer.get())) {
             const Envelope extent = InMapReference(*raster);
@@ -348,9 +393,21 @@ void MapDrawer::DrawLayer(const std::shared_ptr<ILayer>& layer, LayerImage& imag
             drawable->Draw(display);
         }
     } catch (const std::exception& error) {
-        // One layer that cannot draw leaves the others drawn; the host reports why.
         image.Features = FeatureDrawing{};
-        ReportHostError("The layer '" + layer->Name() + "' cannot be drawn: " + error.what());
+        const auto* automation = dynamic_cast<const platform::AutomationError*>(&error);
+        const std::string why = automation == nullptr                ? std::string(error.what())
+                                : !automation->UserMessage().empty() ? automation->UserMessage()
+                                                                     : automation->Description();
+        const std::string message = "The layer '" + layer->Name() + "' cannot be drawn: " + why;
+        if (fail_on_layer_errors_) {
+            platform::AutomationError failure(automation != nullptr ? automation->Number()
+                                                                    : platform::error::kInternalError,
+                                              automation != nullptr ? automation->Source() : std::string(), message);
+            failure.UserMessage(message);
+            throw failure;
+        }
+        // One layer that cannot draw leaves the others drawn; the host reports why.
+        ReportHostError(message);
     }
 }
 

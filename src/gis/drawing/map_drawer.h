@@ -2,8 +2,10 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPainter>
 #include <QSize>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -67,6 +69,16 @@ public:
     /// layers were added to; the pixels are the same either way. For benchmarks and diagnostics.
     void AddAppendedRows(bool enabled) noexcept { add_appended_rows_ = enabled; }
 
+    /// Whether a layer that cannot be drawn fails the drawing pass with an AutomationError naming the layer,
+    /// instead of being left out and reported to the host (the default, as a window keeps showing the rest).
+    /// Batch output sets it: a frame without a layer must not pass for the whole map.
+    void FailOnLayerErrors(bool enabled) noexcept { fail_on_layer_errors_ = enabled; }
+
+    /// The most bytes the layers' own images may take together. When a drawing at some size would need more
+    /// (large frames, many layers), every pass draws each layer straight onto the frame instead and keeps no
+    /// image per layer: unchanged layers are drawn again, but memory stays near one frame. Unlimited by default.
+    void LayerImageBudget(int64_t bytes) noexcept { layer_image_budget_ = bytes; }
+
     /// How often a layer has been drawn into its image, for tests and diagnostics.
     int64_t DrawCount(const ILayer& layer) const;
     /// How many of those drawings only added the rows a feature layer let in to its last image.
@@ -123,6 +135,13 @@ private:
     void Compose(Mode mode, const std::unordered_set<const ILayer*>& named, QSize size,
                  const std::optional<Envelope>& extent);
     void DrawLayer(const std::shared_ptr<ILayer>& layer, LayerImage& image, const ViewTransform& transform);
+    // Draws every layer straight onto the frame, over the background.
+    void DrawDirectly(const std::vector<std::shared_ptr<ILayer>>& layers, QSize size, const ViewTransform& transform);
+    // Starts a drawing of a layer: its counters, and what an image drawn before says no more.
+    void StartDrawing(LayerImage& image);
+    // Paints a layer with a painter set up for the view; an error is reported and leaves the other layers drawn.
+    void PaintLayer(QPainter& painter, const std::shared_ptr<ILayer>& layer, LayerImage& image,
+                    const ViewTransform& transform);
     // Adds the rows a feature layer let in since its image was drawn; false when the layer must be drawn whole.
     bool AppendToLayer(const ILayer& layer, LayerImage& image, const ViewTransform& transform);
     void ComposeFrame(const std::vector<std::shared_ptr<ILayer>>& layers, size_t lowest_redrawn, QSize size);
@@ -134,6 +153,8 @@ private:
     std::shared_ptr<Map> map_;
     QColor background_{Qt::white};
     bool add_appended_rows_ = true;
+    bool fail_on_layer_errors_ = false;
+    int64_t layer_image_budget_ = std::numeric_limits<int64_t>::max();
     QImage frame_;
     RasterDrawer rasters_;
     // The background with the bottom layers that did not change composed on it, and which images those were:

@@ -14,7 +14,6 @@
 #include <utility>
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,6 +26,7 @@
 #include "gis/ogr/memory_advice.h"
 #include "platform/automation_error.h"
 #include "platform/debug_output.h"
+#include "platform/temporary_files.h"
 #include "platform/text.h"
 #include "platform/user_folders.h"
 
@@ -610,8 +610,6 @@ std::optional<LayerContents> DecodeColumnCache(std::span<const std::byte> bytes,
 
 namespace {
 
-std::atomic<unsigned> temporary_number{0};
-
 // Removes temporary files of writers that died before their rename (their process is gone), and cache files no
 // run has used for kUnusedLifetime (a read marks its file used), so that files of data long gone do not pile up.
 void TidyFolder(const fs::path& folder) {
@@ -620,10 +618,8 @@ void TidyFolder(const fs::path& folder) {
     for (const auto& item : fs::directory_iterator(folder, error)) {
         const std::string name = item.path().filename().string();
         std::error_code ignored;
-        const size_t mark = name.find(".tmp-");
-        if (mark != std::string::npos) {
-            const long pid = std::strtol(name.c_str() + mark + 5, nullptr, 10);
-            if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+        if (const std::optional<pid_t> writer = platform::WriterOfTemporaryFile(name)) {
+            if (platform::WriterHasEnded(*writer, item.path())) {
                 fs::remove(item.path(), ignored);
             }
         } else if (item.path().extension() == kExtension) {
@@ -641,8 +637,7 @@ bool WriteColumnCache(const fs::path& file, const ColumnCacheKey& key, const Lay
     if (!contents.Data) {
         return false;
     }
-    const fs::path temporary =
-        file.string() + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(temporary_number.fetch_add(1));
+    const fs::path temporary = platform::TemporaryPathFor(file);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
         return false;

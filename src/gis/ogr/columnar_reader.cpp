@@ -1,7 +1,6 @@
 #include "gis/ogr/columnar_reader.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <future>
 #include <mutex>
 #include <span>
@@ -11,6 +10,7 @@
 
 #include <cpl_conv.h>
 #include <cpl_error.h>
+#include <cpl_vsi.h>
 #include <gdal.h>
 #include <ogr_api.h>
 #include <ogr_recordbatch.h>
@@ -20,6 +20,7 @@
 #include "gis/ogr/gdal_environment.h"
 #include "gis/ogr/gdal_handles.h"
 #include "gis/ogr/memory_advice.h"
+#include "gis/ogr/shapefile_parts.h"
 #include "gis/ogr/value_conversion.h"
 #include "gis/ogr/wkb_reader.h"
 #include "platform/automation_error.h"
@@ -152,17 +153,22 @@ struct Output {
     std::shared_ptr<GeometryColumn> shapes;
 };
 
-// The feature count when GDAL knows it without reading the rows, else 0.
-size_t FastCount(OGRLayerH layer) {
+// The rows to make room for: the feature count when GDAL knows it without reading the rows, else 0. A damaged
+// header may claim any count, so no more rows than the file at path has bytes (no format keeps a row in less).
+size_t ExpectedRows(OGRLayerH layer, const std::string& path) {
     const GIntBig count = OGR_L_GetFeatureCount(layer, FALSE);
-    return count > 0 ? static_cast<size_t>(count) : 0;
+    VSIStatBufL status;
+    if (count <= 0 || VSIStatExL(path.c_str(), &status, VSI_STAT_SIZE_FLAG) != 0) {
+        return 0;
+    }
+    return static_cast<size_t>(std::min<GIntBig>(count, status.st_size));
 }
 
 // An empty table of the plan's fields; the columns that will be read are sized for the layer's rows.
-Output EmptyOutput(OGRLayerH layer, const Plan& plan, const std::vector<bool>& read_now) {
+Output EmptyOutput(OGRLayerH layer, const std::string& path, const Plan& plan, const std::vector<bool>& read_now) {
     Output output;
     output.table = std::make_shared<ColumnTable>(OGR_L_GetName(layer));
-    const size_t count = FastCount(layer);
+    const size_t count = ExpectedRows(layer, path);
     for (size_t i = 0; i < plan.fields.size(); ++i) {
         Column& column = output.table->AddField(plan.fields[i]);
         if (read_now[i]) {
@@ -209,12 +215,25 @@ void ClearSink(const Sink& sink) {
     }
 }
 
-std::string StreamError(ArrowArrayStream& stream, const char* what) {
-    const char* message = stream.get_last_error != nullptr ? stream.get_last_error(&stream) : nullptr;
-    return std::string(what) + (message != nullptr && *message != '\0' ? std::string(": ") + message : "");
+// The file to name when the layer at path cannot be read: the part of a shapefile that was cut short, else path.
+std::string FileAtFault(const std::string& path) {
+    std::string part = IsShapefile(path) ? TruncatedShapefilePart(path) : std::string();
+    return part.empty() ? path : part;
 }
 
-void ReadArrowBatches(OGRLayerH layer, const Plan& plan, const Sink& sink) {
+// The start of the message of a read that failed: the file at fault and the layer; GDAL's reason follows.
+std::string UnreadableLayer(const std::string& path, OGRLayerH layer) {
+    return FileAtFault(path) + ": the layer '" + NonEmpty(OGR_L_GetName(layer), "") + "' cannot be read";
+}
+
+std::string StreamError(ArrowArrayStream& stream, const std::string& what) {
+    const char* message = stream.get_last_error != nullptr ? stream.get_last_error(&stream) : nullptr;
+    return what + (message != nullptr && *message != '\0' ? std::string(": ") + message : "");
+}
+
+// Reads the layer of the file at path in batches; stops at the first error GDAL reports, which the caller raises.
+void ReadArrowBatches(const std::string& path, OGRLayerH layer, const Plan& plan, const Sink& sink,
+                      const GdalErrorTrap& trap) {
     ArrowOwner<ArrowArrayStream> stream;
     const char* options[] = {"INCLUDE_FID=YES", nullptr};
     OGR_L_ResetReading(layer);
@@ -260,10 +279,10 @@ void ReadArrowBatches(OGRLayerH layer, const Plan& plan, const Sink& sink) {
         ArrowOwner<ArrowArray> batch;
         if (stream.value.get_next(&stream.value, &batch.value) != 0) {
             platform::RaiseError(platform::error::kPathFileAccess,
-                                 StreamError(stream.value, "The layer's rows cannot be read"));
+                                 StreamError(stream.value, UnreadableLayer(path, layer)));
         }
-        if (batch.value.release == nullptr) {
-            break; // end of the stream
+        if (batch.value.release == nullptr || trap.Failed()) {
+            break; // the end of the stream, or of what GDAL could read
         }
         if (batch.value.n_children != schema.value.n_children) {
             throw ArrowUnavailable("an Arrow batch does not match its schema");
@@ -350,11 +369,16 @@ void AppendFeatureValue(OGRFeatureH feature, const Target& target, Column& colum
     }
 }
 
+// Reads the layer's rows one by one; stops at the first error GDAL reports, which the caller raises.
 void ReadFeatures(OGRLayerH layer, const Plan& plan, const Sink& sink, const GdalErrorTrap& trap) {
     std::vector<uint8_t> wkb;
     OGR_L_ResetReading(layer);
-    CPLErrorReset();
-    while (FeatureHandle feature{OGR_L_GetNextFeature(layer)}) {
+    // GDAL ends the rows early at a record it cannot read, or hands out a feature without its shape.
+    while (!trap.Failed()) {
+        const FeatureHandle feature{OGR_L_GetNextFeature(layer)};
+        if (!feature || trap.Failed()) {
+            break;
+        }
         for (size_t i = 0; i < plan.targets.size(); ++i) {
             if (!sink.Reads(i)) {
                 continue;
@@ -373,10 +397,6 @@ void ReadFeatures(OGRLayerH layer, const Plan& plan, const Sink& sink, const Gda
                 break;
             }
         }
-    }
-    // A reading error ends the loop early; a part of the layer must not pass for all of it.
-    if (CPLGetLastErrorType() == CE_Failure || CPLGetLastErrorType() == CE_Fatal) {
-        trap.Raise(platform::error::kPathFileAccess, "The layer's rows cannot be read");
     }
 }
 
@@ -405,28 +425,46 @@ void IgnoreOtherFields(OGRLayerH layer, const Plan& plan, const Sink& sink) {
     OGR_L_SetIgnoredFields(layer, list.data());
 }
 
-// Fills the sink's columns from the layer in Arrow batches or feature by feature, as method asks; returns the way
-// the rows were read.
-ReadMethod ReadInto(OGRLayerH layer, const Plan& plan, const Sink& sink, ReadMethod method, const GdalErrorTrap& trap) {
+// Raises 75 for a layer GDAL reported an error on: a part of the layer must not pass for all of it.
+[[noreturn]] void RaiseUnreadable(const std::string& path, OGRLayerH layer, const GdalErrorTrap& trap) {
+    trap.Raise(platform::error::kPathFileAccess, UnreadableLayer(path, layer));
+}
+
+// Fills the sink's columns from the layer of the file at path in Arrow batches or feature by feature, as method
+// asks; returns the way the rows were read.
+ReadMethod ReadInto(const std::string& path, OGRLayerH layer, const Plan& plan, const Sink& sink, ReadMethod method,
+                    GdalErrorTrap& trap) {
     IgnoreOtherFields(layer, plan, sink);
     if (method != ReadMethod::Features) {
+        bool whole = false;
         try {
-            ReadArrowBatches(layer, plan, sink);
-            return ReadMethod::Arrow;
+            ReadArrowBatches(path, layer, plan, sink, trap);
+            whole = true;
         } catch (const ArrowUnavailable& unavailable) {
             if (method == ReadMethod::Arrow) {
                 platform::RaiseError(platform::error::kNotSupported, "The layer cannot be read in Arrow batches: " +
                                                                          std::string(unavailable.what()) + ".");
             }
+            trap.Forget(); // what GDAL said while offering batches does not concern the rows read one by one
         } catch (const platform::AutomationError&) {
-            // Rows the batches could not carry (curves, for one) may still be read one by one.
-            if (method == ReadMethod::Arrow) {
+            // Rows the batches could not carry (curves, for one) may still be read one by one; rows GDAL could not
+            // read at all may not.
+            if (method == ReadMethod::Arrow && !trap.Failed()) {
                 throw;
             }
+        }
+        if (trap.Failed()) {
+            RaiseUnreadable(path, layer, trap);
+        }
+        if (whole) {
+            return ReadMethod::Arrow;
         }
         ClearSink(sink);
     }
     ReadFeatures(layer, plan, sink, trap);
+    if (trap.Failed()) {
+        RaiseUnreadable(path, layer, trap);
+    }
     return ReadMethod::Features;
 }
 
@@ -438,6 +476,9 @@ struct OpenedLayer {
 
 OpenedLayer OpenLayer(const std::string& path, std::string_view layer_name,
                       const std::vector<std::string>& open_options, const GdalErrorTrap& trap) {
+    if (IsShapefile(path)) {
+        RequireShapefileParts(path);
+    }
     std::vector<const char*> options;
     options.reserve(open_options.size() + 1);
     for (const std::string& option : open_options) {
@@ -448,7 +489,7 @@ OpenedLayer OpenLayer(const std::string& path, std::string_view layer_name,
     opened.dataset.reset(GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr,
                                     options.data(), nullptr));
     if (!opened.dataset) {
-        trap.Raise(platform::error::kPathFileAccess, "Cannot open '" + path + "'");
+        trap.Raise(platform::error::kPathFileAccess, "Cannot open '" + FileAtFault(path) + "'");
     }
     opened.layer = layer_name.empty()
                        ? GDALDatasetGetLayer(opened.dataset.get(), 0)
@@ -456,6 +497,9 @@ OpenedLayer OpenLayer(const std::string& path, std::string_view layer_name,
     if (opened.layer == nullptr) {
         platform::RaiseError(platform::error::kInvalidProcedureCall,
                              "The layer '" + std::string(layer_name) + "' is not in '" + path + "'.");
+    }
+    if (trap.Failed()) {
+        RaiseUnreadable(path, opened.layer, trap);
     }
     return opened;
 }
@@ -466,7 +510,7 @@ ReadMethod ReadOnOwnHandle(const std::string& path, const std::string& layer_nam
                            ReadMethod method) {
     GdalErrorTrap trap;
     const OpenedLayer opened = OpenLayer(path, layer_name, open_options, trap);
-    return ReadInto(opened.layer, plan, sink, method, trap);
+    return ReadInto(path, opened.layer, plan, sink, method, trap);
 }
 
 Sink SinkFor(const Output& output, const std::vector<bool>& fields, const Plan& plan) {
@@ -515,8 +559,9 @@ LayerContents ReadLayer(const std::string& path, std::string_view layer_name, st
                         const LayerReadOptions& options) {
     RegisterGdalDrivers();
     GdalErrorTrap trap;
-    std::error_code ignored;
-    if (!std::filesystem::exists(path, ignored)) {
+    // GDAL's own test, so that its in-memory files (/vsimem/) count as files too.
+    VSIStatBufL status;
+    if (VSIStatExL(path.c_str(), &status, VSI_STAT_EXISTS_FLAG) != 0) {
         platform::RaiseError(platform::error::kFileNotFound, "File not found: '" + path + "'.");
     }
     const OpenedLayer opened = OpenLayer(path, layer_name, options.OpenOptions, trap);
@@ -532,7 +577,7 @@ LayerContents ReadLayer(const std::string& path, std::string_view layer_name, st
                 target.source != Source::Attribute || target.ogr_type == OFTDate || target.ogr_type == OFTDateTime;
         }
     }
-    Output output = EmptyOutput(layer, plan, read_now);
+    Output output = EmptyOutput(layer, path, plan, read_now);
 
     // In parallel the shapes come through a second handle while this one reads the attributes.
     std::vector<bool> attributes = read_now;
@@ -556,7 +601,7 @@ LayerContents ReadLayer(const std::string& path, std::string_view layer_name, st
     }
     ReadMethod used = ReadMethod::Features;
     try {
-        used = ReadInto(layer, plan, SinkFor(output, attributes, plan), options.Method, trap);
+        used = ReadInto(path, layer, plan, SinkFor(output, attributes, plan), options.Method, trap);
     } catch (...) {
         if (shapes_read.valid()) {
             shapes_read.wait();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <cpl_conv.h>
+#include <cpl_vsi.h>
 #include <gdal.h>
 #include <ogr_srs_api.h>
 
@@ -107,15 +108,16 @@ private:
         return band;
     }
 
-    // Reads rows [first, first+count) of a band as floats; no-data cells become NaN. GDAL datasets are not
+    // Reads rows [first, first+count) of a band as floats; no-data cells become NaN. Any error GDAL reports fails
+    // the read: GDAL may fill cells it could not read with zeros and still say it succeeded. GDAL datasets are not
     // thread-safe, so callers hold mutex_.
     void ReadRows(int32_t band, int first, int count, float* cells) {
         GdalErrorTrap trap;
         GDALRasterBandH handle = GDALGetRasterBand(dataset_, band);
         if (GDALRasterIO(handle, GF_Read, 0, first, width_, count, cells, width_, count, GDT_Float32, 0, 0) !=
-            CE_None) {
-            trap.Raise(platform::error::kPathFileAccess,
-                       "Cannot read band " + std::to_string(band) + " of '" + path_ + "'");
+                CE_None ||
+            trap.Failed()) {
+            trap.Raise(platform::error::kPathFileAccess, path_ + ": band " + std::to_string(band) + " cannot be read");
         }
         int has_no_data = FALSE;
         const double no_data = GDALGetRasterNoDataValue(handle, &has_no_data);
@@ -130,7 +132,9 @@ private:
     // Statistics of the valid cells, computed from the cells themselves: asking GDAL would write them to a side
     // file next to the raster.
     BandStatistics ComputeStatistics(int32_t band) {
-        std::vector<float> cells(static_cast<size_t>(width_) * kStatisticsRows);
+        // Room for the rows read at a time, never more rows than the raster has: a wide raster of one row must not
+        // cost 256 rows.
+        std::vector<float> cells(static_cast<size_t>(width_) * static_cast<size_t>(std::min(kStatisticsRows, height_)));
         BandStatistics statistics;
         int64_t count = 0;
         double mean = 0.0;
@@ -176,10 +180,12 @@ private:
 } // namespace
 
 std::shared_ptr<RasterDataset> RasterDataset::Open(const std::string& path) {
-    std::error_code error;
-    if (path.empty() || !std::filesystem::exists(path, error)) {
+    // GDAL's own test, so that its in-memory files (/vsimem/) count as files too.
+    VSIStatBufL status;
+    if (path.empty() || VSIStatExL(path.c_str(), &status, VSI_STAT_EXISTS_FLAG) != 0) {
         platform::RaiseError(platform::error::kFileNotFound, "File not found: '" + path + "'.");
     }
+    std::error_code error;
     std::string full_path = std::filesystem::absolute(path, error).lexically_normal().string();
     RegisterGdalDrivers();
     GdalErrorTrap trap;
@@ -188,7 +194,12 @@ std::shared_ptr<RasterDataset> RasterDataset::Open(const std::string& path) {
     if (dataset == nullptr) {
         trap.Raise(platform::error::kPathFileAccess, "Cannot open the raster '" + full_path + "'");
     }
-    return std::make_shared<GdalRaster>(std::move(full_path), dataset);
+    auto raster = std::make_shared<GdalRaster>(std::move(full_path), dataset);
+    // Errors while the raster's size, bands and place were read leave a raster that is not the file's.
+    if (trap.Failed()) {
+        trap.Raise(platform::error::kPathFileAccess, raster->FilePath() + ": the raster cannot be read");
+    }
+    return raster;
 }
 
 } // namespace chronova::gis

@@ -13,6 +13,7 @@
 #include "gis/ogr/column_cache.h"
 #include "gis/ogr/columnar_reader.h"
 #include "gis/ogr/gdal_environment.h"
+#include "gis/ogr/shapefile_parts.h"
 #include "platform/automation_error.h"
 #include "platform/text.h"
 
@@ -271,6 +272,9 @@ Entries ShapefileEntries(const fs::path& folder) {
 // tried (null: any); the error names the file and GDAL's reason.
 Entries FileLayerEntries(const std::string& file, const char* const* drivers, const OpenOptions& open_options,
                          int32_t error_number, const std::string& error_context) {
+    if (IsShapefile(file)) {
+        RequireShapefileParts(file);
+    }
     RegisterGdalDrivers();
     GdalErrorTrap trap;
     const std::vector<const char*> options = OptionList(open_options);
@@ -290,6 +294,10 @@ Entries FileLayerEntries(const std::string& file, const char* const* drivers, co
         entries.push_back(std::move(entry));
     }
     GDALClose(dataset);
+    // A file GDAL opened with errors (a damaged list of layers, say) may be missing layers.
+    if (trap.Failed()) {
+        trap.Raise(platform::error::kPathFileAccess, file + ": the layers cannot be read");
+    }
     return entries;
 }
 

@@ -191,11 +191,13 @@ TEST_F(SampleDataTest, EveryTimeLayerStepsThroughTheWindow) {
 
 TEST_F(SampleDataTest, RainBandsAreHourlyAndTheirRainSitsUnderTheStorm) {
     EXPECT_FALSE(fs::exists(File("rain.xml"))) << "rain.tif is the raster without a step list";
-    const auto steps = ReadRasterStepList(File("rain_steps.xml"));
-    ASSERT_TRUE(steps);
-    ASSERT_EQ(steps->size(), 24u);
-    EXPECT_EQ(steps->front(), "020000Z MAR 2008");
-    EXPECT_EQ(steps->back(), "022300Z MAR 2008");
+    const auto list = ReadRasterStepList(File("rain_steps.xml"));
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->Problem, "");
+    const std::vector<std::string>& steps = list->Steps;
+    ASSERT_EQ(steps.size(), 24u);
+    EXPECT_EQ(steps.front(), "020000Z MAR 2008");
+    EXPECT_EQ(steps.back(), "022300Z MAR 2008");
 
     const Track storm = StormTrack();
     for (const auto& [name, first_hour] : {std::pair{"rain.tif", 0}, std::pair{"rain_steps.tif", 24}}) {

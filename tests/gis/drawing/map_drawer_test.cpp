@@ -169,6 +169,44 @@ TEST_F(PartialRefreshTest, RedrawsOnlyTheNamedLayerAndComposesTheSameFrame) {
     EXPECT_EQ(DrawCounts(), (std::vector<int64_t>{2, 1, 1, 3}));
 }
 
+TEST_F(PartialRefreshTest, PastItsImageBudgetEveryLayerIsDrawnOntoTheFrame) {
+    const auto expect_same_pixels = [](const QImage& drawn, const QImage& composed) {
+        ASSERT_EQ(drawn.size(), composed.size());
+        int worst = 0;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                const QRgb a = drawn.pixel(x, y);
+                const QRgb b = composed.pixel(x, y);
+                worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                  std::abs(qBlue(a) - qBlue(b))});
+            }
+        }
+        EXPECT_LE(worst, 1) << "at most a rounding unit apart";
+    };
+    // Four layers of 100 x 100 pixels take 160,000 bytes of images.
+    constexpr int64_t kFourImages = int64_t{4} * 4 * 100 * 100;
+    drawer_.LayerImageBudget(kFourImages - 1);
+    const QImage held = drawer_.Draw(kSize, kExtent);
+    expect_same_pixels(held, MapDrawer(map_).Draw(kSize, kExtent));
+
+    // No layer keeps an image, so the cached ones are drawn again too; the frame the caller holds stays as it was.
+    time_layer_->DefinitionExpression("T = 2");
+    map_->PartialRefreshCached(view_phase::kGeography, time_layer_, std::nullopt);
+    const QImage next = drawer_.Update(kSize, kExtent);
+    EXPECT_EQ(DrawCounts(), (std::vector<int64_t>{2, 2, 2, 2}));
+    expect_same_pixels(next, MapDrawer(map_).Draw(kSize, kExtent));
+    EXPECT_EQ(Pixel(next, 80, 30), qRgb(220, 0, 0));
+    EXPECT_EQ(Pixel(held, 80, 30), qRgb(255, 255, 255));
+    EXPECT_EQ(Pixel(held, 70, 20), qRgb(220, 0, 0));
+
+    // Within the budget the layers get their images again, and cached ones drawn onto a frame are drawn anew.
+    drawer_.LayerImageBudget(kFourImages);
+    expect_same_pixels(drawer_.Draw(kSize, kExtent), next);
+    EXPECT_EQ(DrawCounts(), (std::vector<int64_t>{3, 3, 3, 3}));
+    drawer_.Draw(kSize, kExtent);
+    EXPECT_EQ(DrawCounts(), (std::vector<int64_t>{3, 3, 4, 4})) << "the cached layers keep their images";
+}
+
 TEST_F(PartialRefreshTest, DrawRedrawsUncachedLayersAndRefreshRedrawsAll) {
     drawer_.Draw(kSize, kExtent);
     drawer_.Draw(kSize, kExtent);
@@ -224,6 +262,19 @@ TEST(MapDrawerTest, LayerThatCannotDrawIsReportedAndTheOthersDraw) {
     const auto errors = RecentHostErrors();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_NE(errors[0].find("'Broken'"), std::string::npos) << errors[0];
+
+    // Batch output asks for the failure instead of a frame without the layer.
+    ClearHostErrors();
+    MapDrawer strict(map);
+    strict.FailOnLayerErrors(true);
+    try {
+        strict.Draw(kSize, kExtent);
+        ADD_FAILURE() << "a frame without the layer 'Broken' was drawn";
+    } catch (const platform::AutomationError& e) {
+        EXPECT_EQ(e.UserMessage().rfind("The layer 'Broken' cannot be drawn: ", 0), 0u) << e.UserMessage();
+    }
+    EXPECT_TRUE(RecentHostErrors().empty());
+    EXPECT_FALSE(map->ScreenDisplay()->IsDrawing()) << "the drawing pass is ended even when it fails";
 }
 
 class MovingPointsDrawingTest : public ::testing::Test {

@@ -5,6 +5,9 @@
 #include <fstream>
 #include <map>
 
+#include <cpl_vsi.h>
+
+#include "platform/automation_error.h"
 #include "platform/ole_date.h"
 #include "support/error_number.h"
 #include "support/gdal_fixtures.h"
@@ -218,6 +221,36 @@ TEST_F(ColumnarReaderTest, CurvesFallBackToFeaturesAndAreApproximated) {
     EXPECT_EQ(contents.Method, ReadMethod::Features);
     EXPECT_EQ(contents.Shapes->Type, GeometryType::Polyline);
     EXPECT_GT(contents.Shapes->X.size(), 3u);
+}
+
+// A damaged header may claim any number of rows: the read makes room for no more rows than the file could hold, so
+// it reads what is there or fails naming the file, instead of running out of memory.
+TEST_F(ColumnarReaderTest, AHeaderClaimingBillionsOfRowsIsNotTakenAtItsWord) {
+    const FixtureLayer table{"claims", wkbNone, {{"NAME", OFTString, OFSTNone, 10}}, {{"", {std::string("one")}}}};
+    testing::WriteShapefile(folder_.Path(), table);
+    {
+        // dBASE keeps its record count little-endian at byte 4.
+        std::fstream file(folder_ / "claims.dbf", std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(4);
+        file.write("\xf0\xff\xff\x7f", 4);
+    }
+    for (const ReadMethod method : {ReadMethod::Automatic, ReadMethod::Features}) {
+        try {
+            EXPECT_LE(ReadLayer((folder_ / "claims.dbf").string(), "", "FID", method).Data->RowCount(), 1u);
+        } catch (const platform::AutomationError& error) {
+            EXPECT_NE(error.Description().find("claims.dbf"), std::string::npos) << error.Description();
+        }
+    }
+}
+
+// GDAL's in-memory files are files too: a shapefile written there reads as the same one on disk.
+TEST_F(ColumnarReaderTest, InMemoryFilesReadAsFilesOnDisk) {
+    const std::string memory = "/vsimem/columnar_reader_test";
+    testing::WriteShapefile(folder_.Path(), ShapefileLayer());
+    testing::WriteShapefile(memory, ShapefileLayer());
+    ExpectSameContents(ReadLayer((folder_ / "pts.shp").string(), "", "FID"), ReadLayer(memory + "/pts.shp", "", "FID"));
+    EXPECT_RAISES(ReadLayer(memory + "/none.shp", "", "FID"), 53);
+    VSIRmdirRecursive(memory.c_str());
 }
 
 TEST_F(ColumnarReaderTest, MissingFilesLayersAndUnreadableFilesRaise) {

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <fstream>
 
+#include <cpl_vsi.h>
+
 #include "support/error_number.h"
 #include "support/gdal_fixtures.h"
 #include "support/scratch_folder.h"
@@ -48,6 +50,19 @@ TEST_F(GdalRasterTest, BandsAndStatisticsLeaveOutNoData) {
     EXPECT_NEAR(statistics.Mean, 360.0 / 11, 1e-12);
     EXPECT_NEAR(statistics.StandardDeviation, std::sqrt(11798.0 / 11 - std::pow(360.0 / 11, 2)), 1e-9);
     EXPECT_FALSE(std::filesystem::exists(folder_ / "bands.tif.aux.xml"));
+}
+
+// GDAL's in-memory files are files too: a raster written there reads as the same one on disk.
+TEST_F(GdalRasterTest, InMemoryFilesReadAsFilesOnDisk) {
+    const std::string memory = "/vsimem/gdal_raster_test/bands.tif";
+    testing::GeoTiffLayout layout{2, 4, 3, GDT_Int16, -9999.0, {100.0, 0.5, 0.0, 50.0, 0.0, -0.25}, 4326};
+    testing::WriteGeoTiff(memory, layout, [](int band, int x, int y) { return 10.0 * band + x + y; });
+    const auto raster = RasterDataset::Open(memory);
+    EXPECT_EQ(raster->FilePath(), memory);
+    EXPECT_EQ(raster->BandCount(), 2);
+    EXPECT_EQ(raster->ReadBand(2)[11], 25.0F); // x 3, y 2
+    EXPECT_RAISES(RasterDataset::Open("/vsimem/gdal_raster_test/none.tif"), 53);
+    VSIUnlink(memory.c_str());
 }
 
 TEST_F(GdalRasterTest, BadBandsAndFilesRaise) {

@@ -141,7 +141,9 @@ Mp4Writer::Mp4Writer(std::filesystem::path file, int width, int height, int fps)
     if (messages_ >= 0 || nothing >= 0) {
         posix_spawn_file_actions_adddup2(&actions, messages_ >= 0 ? messages_ : nothing, STDERR_FILENO);
     }
-    // ffmpeg runs with the usual signal dispositions, whatever this process blocks or ignores.
+    // ffmpeg runs with the usual signal dispositions, whatever this process blocks or ignores, in a process group
+    // of its own: a Ctrl-C at the terminal reaches this process alone, which then stops ffmpeg and removes its file,
+    // instead of ffmpeg failing first and the run ending as an error.
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t signals;
@@ -149,7 +151,8 @@ Mp4Writer::Mp4Writer(std::filesystem::path file, int width, int height, int fps)
     posix_spawnattr_setsigmask(&attributes, &signals);
     sigaddset(&signals, SIGPIPE);
     posix_spawnattr_setsigdefault(&attributes, &signals);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
 
     const int spawned = posix_spawnp(&process_, argv[0], &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);

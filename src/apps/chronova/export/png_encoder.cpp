@@ -13,6 +13,7 @@
 
 #include "apps/chronova/export/colour_table.h"
 #include "apps/chronova/export/run_zlib.h"
+#include "apps/chronova/export/uninitialized_buffer.h"
 #include "platform/automation_error.h"
 
 namespace chronova::cli::exporting {
@@ -262,16 +263,17 @@ void AppendChunk(std::string& out, const char (&type)[5], const uint8_t* data, s
 }
 
 // A scratch buffer of a thread that keeps its pages from frame to frame, unless it grew unusually large.
+template <typename Buffer>
 struct Scratch {
-    std::vector<uint8_t>& Bytes;
-    explicit Scratch(std::vector<uint8_t>& bytes, size_t size) : Bytes(bytes) {
+    Buffer& Bytes;
+    explicit Scratch(Buffer& bytes, size_t size) : Bytes(bytes) {
         if (Bytes.size() < size) {
             Bytes.resize(size);
         }
     }
     ~Scratch() {
         if (Bytes.capacity() > kKeptScratch) {
-            std::vector<uint8_t>().swap(Bytes);
+            Buffer().swap(Bytes);
         }
     }
     Scratch(const Scratch&) = delete;
@@ -290,12 +292,13 @@ std::string Encode(const QImage& image, int compression, FastestLevel fastest) {
                              "The PNG compression level " + std::to_string(compression) + " is not between 0 and 9.");
     }
     thread_local std::vector<uint8_t> rows_buffer;
-    thread_local std::vector<uint8_t> compressed_buffer;
+    // Sized for the worst case, of which compressed maps use a small part.
+    thread_local UninitializedBuffer<uint8_t> compressed_buffer;
 
     Pixels pixels = StraightPixels(image);
     const size_t width = static_cast<size_t>(pixels.Image.width());
     const size_t height = static_cast<size_t>(pixels.Image.height());
-    const Scratch rows(rows_buffer, height * (width * 4 + 1));
+    const Scratch<std::vector<uint8_t>> rows(rows_buffer, height * (width * 4 + 1));
     ColourCount colours = ReadColours(pixels, rows.Bytes);
     if (!colours.Opaque && pixels.Image.format() == QImage::Format_ARGB32_Premultiplied) {
         pixels.Image = pixels.Image.convertToFormat(QImage::Format_ARGB32);
@@ -331,7 +334,7 @@ std::string Encode(const QImage& image, int compression, FastestLevel fastest) {
     }
     const size_t raw_size = row_bytes * height;
     size_t compressed_size = 0;
-    std::optional<Scratch> compressed;
+    std::optional<Scratch<UninitializedBuffer<uint8_t>>> compressed;
     if (runs) {
         compressed.emplace(compressed_buffer, RunZlibBound(raw_size));
         compressed_size = coder.Finish(compressed->Bytes.data());

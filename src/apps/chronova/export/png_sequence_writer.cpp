@@ -14,6 +14,9 @@ namespace {
 // Frames waiting per worker: enough to keep every worker busy while the caller draws, few enough that a
 // 1024 x 768 frame sequence holds well under 50 MB.
 constexpr size_t kQueuedFramesPerWorker = 2;
+// Pixels waiting or being encoded: past this, a frame waits until the frames before it are written, so that large
+// frames are not held several at a time (at 8192 x 8192, one frame is 256 MiB).
+constexpr size_t kFrameBytesInFlight = size_t{256} << 20;
 
 } // namespace
 
@@ -67,7 +70,12 @@ void PngSequenceWriter::Add(int position, QImage frame) {
         platform::RaiseError(platform::error::kInvalidProcedureCall,
                              "The frame sequence in '" + folder_.string() + "' is finished already.");
     }
-    room_ready_.wait(lock, [this] { return queue_.size() < capacity_ || error_; });
+    const size_t bytes = frame.sizeInBytes() > 0 ? static_cast<size_t>(frame.sizeInBytes()) : 0;
+    room_ready_.wait(lock, [&] {
+        const size_t in_flight = queue_.size() + encoding_;
+        return error_ ||
+               (queue_.size() < capacity_ && (in_flight == 0 || (in_flight + 1) * bytes <= kFrameBytesInFlight));
+    });
     if (error_) {
         std::rethrow_exception(error_);
     }
@@ -111,6 +119,14 @@ void PngSequenceWriter::RaiseFirstError() {
     }
 }
 
+void PngSequenceWriter::Encoded() {
+    {
+        std::lock_guard lock(mutex_);
+        --encoding_;
+    }
+    room_ready_.notify_all();
+}
+
 void PngSequenceWriter::Work() {
     for (;;) {
         Job job;
@@ -122,6 +138,7 @@ void PngSequenceWriter::Work() {
             }
             job = std::move(queue_.front());
             queue_.pop_front();
+            ++encoding_;
         }
         room_ready_.notify_one();
         const std::filesystem::path path = folder_ / FileName(job.Position);
@@ -134,10 +151,15 @@ void PngSequenceWriter::Work() {
                                                 "Cannot write '" + path.string() + "': " + e.Description());
             }
             job.Frame = QImage(); // the pixels are not needed while the file is written
+            Encoded();
             TemporaryOutput file(path);
             file.Write(png);
             file.Commit(false);
         } catch (...) {
+            if (!job.Frame.isNull()) {
+                job.Frame = QImage();
+                Encoded();
+            }
             std::lock_guard lock(mutex_);
             if (!error_) {
                 error_ = std::current_exception();

@@ -31,9 +31,10 @@ public:
     PngSequenceWriter(const PngSequenceWriter&) = delete;
     PngSequenceWriter& operator=(const PngSequenceWriter&) = delete;
 
-    /// Queues a frame for the file FileName(position). Blocks while a few frames per worker wait already, so that
-    /// memory stays bounded however fast frames come. Raises the first error of a worker as soon as one occurred,
-    /// 5 for a negative position, a null image or a call after Finish.
+    /// Queues a frame for the file FileName(position). Blocks while a few frames per worker wait already, or while
+    /// the frames waiting and being encoded hold 256 MiB of pixels (large frames then go one at a time), so that
+    /// memory stays bounded however fast and large frames come. Raises the first error of a worker as soon as one
+    /// occurred, 5 for a negative position, a null image or a call after Finish.
     void Add(int position, QImage frame);
     /// Waits until every queued frame is written and raises the first error of a worker (an AutomationError
     /// naming the file). Later calls do nothing.
@@ -52,6 +53,8 @@ private:
     void Work();
     void Stop(bool drop_queued);
     void RaiseFirstError();
+    // A worker is done with a frame's pixels: the caller may hand over the next.
+    void Encoded();
 
     std::filesystem::path folder_;
     int compression_;
@@ -61,6 +64,7 @@ private:
     std::condition_variable work_ready_;
     std::condition_variable room_ready_;
     std::deque<Job> queue_;
+    size_t encoding_ = 0; // frames taken by workers whose pixels they still hold
     bool stopping_ = false;
     bool finished_ = false;
     std::exception_ptr error_;

@@ -440,7 +440,7 @@ size_t RunCoder::Finish(uint8_t* out) const {
 
 void RunCoder::Trim(size_t bytes) {
     if (tokens_.capacity() * sizeof(uint16_t) > bytes) {
-        std::vector<uint16_t>().swap(tokens_);
+        decltype(tokens_)().swap(tokens_);
         token_count_ = 0;
     }
 }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "apps/chronova/export/uninitialized_buffer.h"
+
 namespace chronova::cli::exporting {
 
 /// The most bytes RunZlib writes for size bytes of input.
@@ -38,7 +40,7 @@ public:
     void Trim(size_t bytes);
 
 private:
-    std::vector<uint16_t> tokens_;
+    UninitializedBuffer<uint16_t> tokens_; // sized for one token per byte; only the tokens made are touched
     size_t token_count_ = 0;
     size_t size_ = 0;
     uint32_t adler_ = 1;

@@ -1,6 +1,5 @@
 #include "apps/chronova/export/temporary_output.h"
 
-#include <atomic>
 #include <cerrno>
 #include <string>
 #include <system_error>
@@ -10,24 +9,14 @@
 
 #include "platform/atomic_file.h"
 #include "platform/automation_error.h"
+#include "platform/temporary_files.h"
 
 namespace chronova::cli::exporting {
 
-namespace {
-
-// The process id keeps processes apart and the counter the threads of one process, so two writers never share a
-// temporary name, even two that write the same target.
-std::filesystem::path TemporaryPathFor(const std::filesystem::path& target) {
-    static std::atomic<unsigned> counter{0};
-    return target.parent_path() /
-           (target.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-}
-
-} // namespace
-
 TemporaryOutput::TemporaryOutput(std::filesystem::path target) : target_(std::move(target)) {
+    platform::TidyFolderOnce(target_.parent_path());
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-        temporary_ = TemporaryPathFor(target_);
+        temporary_ = platform::TemporaryPathFor(target_);
         fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ < 0 && errno != EEXIST) {
             break;

@@ -3,11 +3,14 @@
 #include <filesystem>
 #include <string_view>
 
+#include "platform/interruption.h"
+
 namespace chronova::cli::exporting {
 
 /// A file under construction: written under a temporary name beside its target and renamed over the target only
 /// when complete, so that a reader (or a crash, or an error half-way) never leaves a partial output file behind.
-/// The temporary file is removed unless Commit succeeds.
+/// The temporary file is removed unless Commit succeeds. Temporary files that killed runs left in the folder are
+/// removed first.
 class TemporaryOutput {
 public:
     /// Creates the temporary file beside target; raises 75 naming the target when it cannot be created.
@@ -30,6 +33,8 @@ public:
 private:
     [[noreturn]] void Fail(std::string_view what, int error_number);
 
+    // First in, last out: it covers the file from before its creation until after its rename or removal.
+    platform::UnfinishedFile unfinished_;
     std::filesystem::path target_;
     std::filesystem::path temporary_;
     int fd_ = -1;
