@@ -126,7 +126,9 @@ void ReadRaster(const std::string& path) {
     for (int32_t band = 1; band <= raster->BandCount(); ++band) {
         static_cast<void>(raster->ColorOf(band));
         static_cast<void>(raster->EightBit(band));
-        if (cells * band > kMaxCells) {
+        // A pixel-interleaved raster keeps every band in one block, which GDAL allocates whole before reading
+        // any band of it, so the bound counts all bands.
+        if (cells * raster->BandCount() > kMaxCells) {
             break;
         }
         const std::vector<float> values = raster->ReadBand(band);
