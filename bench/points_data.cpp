@@ -16,8 +16,6 @@
 
 namespace chronova::bench {
 
-namespace {
-
 std::filesystem::path DataFolder() {
     if (const char* folder = std::getenv("CHRONOVA_BENCH_DATA"); folder != nullptr && *folder != '\0') {
         return folder;
@@ -25,6 +23,8 @@ std::filesystem::path DataFolder() {
     const char* base = std::getenv("TMPDIR");
     return std::filesystem::path(base != nullptr && *base != '\0' ? base : "/tmp") / "chronova-bench-data";
 }
+
+namespace {
 
 int64_t StatusBytes(const char* key) {
     std::ifstream status("/proc/self/status");

@@ -32,6 +32,9 @@ void WritePointsProject(const std::filesystem::path& project, const std::filesys
 /// takes minutes.
 PointsData PointsGeoPackage(int64_t points, int steps = 1000);
 
+/// The folder generated data is kept in between runs: $CHRONOVA_BENCH_DATA, else $TMPDIR/chronova-bench-data.
+std::filesystem::path DataFolder();
+
 /// The process's peak resident memory so far (VmHWM), in bytes.
 int64_t PeakResidentBytes();
 /// The process's resident memory now (VmRSS), in bytes.

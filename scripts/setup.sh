@@ -5,7 +5,7 @@
 #   scripts/setup.sh desktop    install, build, register the components, open the desktop window on the demo
 #   scripts/setup.sh test       install, check formatting and the layer order, build with warnings as errors,
 #                               run clang-tidy over the changed files (scripts/check-tidy.sh --changed), run every
-#                               test
+#                               test (ctest starts a throwaway PostgreSQL server for those that read one, and stops it)
 #   scripts/setup.sh sanitize   build the tests with AddressSanitizer and UBSan and run them
 #   scripts/setup.sh fuzz [S]   build the fuzz targets with clang and run each for S seconds (default 60)
 #   scripts/setup.sh package    install, build Release for /usr, make the Debian package and print its path
@@ -15,13 +15,16 @@ cd "$(dirname "$0")/.."
 mode=${1:-demo}
 jobs=$(nproc)
 
-# Debian packages by name. The run-time set builds the program; the rest builds and checks the tests.
+# Debian packages by name. The run-time set builds the program and its Python module; the rest builds and checks
+# the tests.
 runtime_packages=(g++ cmake ninja-build ccache pkg-config nlohmann-json3-dev libgdal-dev libpugixml-dev qt6-base-dev
     libgl-dev fonts-dejavu-core libcli11-dev libgif-dev libpng-dev libdeflate-dev libxxhash-dev
-    libhowardhinnant-date-dev tzdata)
-# xvfb and xauth give the screenshot tests a real X server (xvfb-run).
+    libhowardhinnant-date-dev tzdata pybind11-dev python3-dev)
+# xvfb and xauth give the screenshot tests a real X server (xvfb-run). PostgreSQL with PostGIS runs the throwaway
+# server of the tests that read tables from one (scripts/test-database.sh); libpq-dev lets those tests set up their
+# tables. pytest and NumPy run the Python module's tests.
 test_packages=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy
-    xvfb xauth)
+    xvfb xauth postgresql-15 postgresql-15-postgis-3 libpq-dev python3-pytest python3-numpy)
 # cpack's DEB generator: dpkg-shlibdeps (dpkg-dev) finds the run-time dependencies of the programs that file picks out.
 package_packages=(dpkg-dev file)
 

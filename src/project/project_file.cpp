@@ -17,6 +17,7 @@
 #include "datetime/label_format.h"
 #include "datetime/mod_date_time.h"
 #include "gis/ogr/coordinate_projection.h"
+#include "gis/ogr/server_workspace.h"
 #include "gis/symbology/palettes.h"
 #include "platform/automation_error.h"
 #include "platform/closest_name.h"
@@ -40,7 +41,7 @@ constexpr double kDefaultVectorMaxSize = 24.0;
 // Every key a layer entry, its source, symbology and time block may have, so that a key of another kind is
 // reported as not applying rather than as unknown.
 const Keys kLayerKeys = {"name", "kind", "source", "visible", "symbology", "time", "layers", "labels"};
-const Keys kSourceKeys = {"workspace", "dataset", "open_options", "path", "url", "layers"};
+const Keys kSourceKeys = {"workspace", "dataset", "query", "open_options", "path", "url", "layers"};
 const Keys kSymbologyKeys = {"color",    "outline", "size",   "width", "marker", "from",   "to",  "by",
                              "classify", "classes", "breaks", "ramp",  "colors", "values", "rgb", "bands"};
 // Graduated classes of a field: at most this many.
@@ -135,6 +136,14 @@ private:
         }
         const std::filesystem::path path(text);
         return (path.is_absolute() ? path : folder_ / path).lexically_normal();
+    }
+
+    // A folder or file, or a database's connection string, which is kept as written.
+    std::filesystem::path WorkspacePath(const Json& value, const std::string& place) const {
+        if (value.is_string() && gis::IsServerConnection(value.get<std::string>())) {
+            return Text(value, place);
+        }
+        return FilePath(value, place);
     }
 
     std::filesystem::path OutputPath(const Json& value, const std::string& place, std::string_view extension) const {
@@ -308,9 +317,15 @@ private:
         LayerSource source;
         switch (kind) {
         case LayerKind::Feature:
-            CheckKeys(value, place, {"workspace", "dataset", "open_options"}, kSourceKeys, kind_name);
-            source.Workspace = FilePath(Required(value, place, "workspace"), Child(place, "workspace"));
+            CheckKeys(value, place, {"workspace", "dataset", "query", "open_options"}, kSourceKeys, kind_name);
+            source.Workspace = WorkspacePath(Required(value, place, "workspace"), Child(place, "workspace"));
             source.Dataset = Text(Required(value, place, "dataset"), Child(place, "dataset"));
+            if (const Json* query = Optional(value, "query")) {
+                if (!gis::IsServerConnection(source.Workspace.string())) {
+                    Fail(Child(place, "query"), "a query needs a database workspace (\"PG:...\")");
+                }
+                source.Query = Text(*query, Child(place, "query"));
+            }
             // A shapefile folder's data set is named by the file's stem; "tracks.shp" names it as the file is seen.
             if (Lower(source.Workspace.extension().string()) != ".gpkg" && source.Dataset.size() > 4 &&
                 Lower(source.Dataset.substr(source.Dataset.size() - 4)) == ".shp") {

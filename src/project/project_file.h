@@ -50,8 +50,11 @@ enum class DisplayType : int16_t { Interval = kDisplayInterval, Unique = kDispla
 struct LayerSource {
     /// Feature layers: a folder of shapefiles, a GeoPackage or another vector file GDAL reads, and the feature
     /// class in it.
+    /// A "PG:..." connection string names a PostgreSQL/PostGIS database, whose rows stay on the server.
     std::filesystem::path Workspace;
     std::string Dataset;
+    /// Feature layers of a database: a SELECT query whose rows the layer draws, named by Dataset; "" for a table.
+    std::string Query;
     /// Feature layers: GDAL open options for the workspace's file ("X_POSSIBLE_NAMES=lon", ...); none by default.
     std::vector<std::string> OpenOptions;
     /// Raster layers: the raster file; moving points: the CSV file.

@@ -465,8 +465,12 @@ std::shared_ptr<gis::ILayer> ProjectSession::OpenLayer(const LayerEntry& layer_e
     try {
         switch (layer_entry.Kind) {
         case LayerKind::Feature:
-            layer = gis::OpenFeatureLayer(layer_entry.Source.Workspace.string(), layer_entry.Source.Dataset,
-                                          layer_entry.Name, layer_entry.Source.OpenOptions);
+            layer =
+                layer_entry.Source.Query.empty()
+                    ? gis::OpenFeatureLayer(layer_entry.Source.Workspace.string(), layer_entry.Source.Dataset,
+                                            layer_entry.Name, layer_entry.Source.OpenOptions)
+                    : gis::OpenQueryLayer(layer_entry.Source.Workspace.string(), layer_entry.Source.Query,
+                                          layer_entry.Source.Dataset, layer_entry.Name, layer_entry.Source.OpenOptions);
             break;
         case LayerKind::Raster:
             layer = gis::OpenRasterLayer(layer_entry.Source.Path.string(), layer_entry.Name);

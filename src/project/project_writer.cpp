@@ -10,6 +10,7 @@
 
 #include "datetime/calendar_interval.h"
 #include "datetime/mod_date_time.h"
+#include "gis/ogr/server_workspace.h"
 #include "platform/automation_error.h"
 
 namespace chronova::project {
@@ -186,8 +187,13 @@ private:
         Json json;
         switch (layer.Kind) {
         case LayerKind::Feature:
-            json["workspace"] = PathText(layer.Source.Workspace);
+            json["workspace"] = gis::IsServerConnection(layer.Source.Workspace.string())
+                                    ? layer.Source.Workspace.string()
+                                    : PathText(layer.Source.Workspace);
             json["dataset"] = layer.Source.Dataset;
+            if (!layer.Source.Query.empty()) {
+                json["query"] = layer.Source.Query;
+            }
             if (!layer.Source.OpenOptions.empty()) {
                 json["open_options"] = layer.Source.OpenOptions;
             }
@@ -453,7 +459,7 @@ void MakeAbsolute(fs::path& path, const fs::path& folder) {
 
 void MakePathsAbsolute(std::vector<LayerEntry>& layers, const fs::path& folder) {
     for (LayerEntry& layer : layers) {
-        if (layer.Kind == LayerKind::Feature) {
+        if (layer.Kind == LayerKind::Feature && !gis::IsServerConnection(layer.Source.Workspace.string())) {
             MakeAbsolute(layer.Source.Workspace, folder);
         } else if (layer.Kind == LayerKind::Raster || layer.Kind == LayerKind::MovingPoints) {
             MakeAbsolute(layer.Source.Path, folder);

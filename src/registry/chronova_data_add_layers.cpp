@@ -47,7 +47,7 @@ std::shared_ptr<gis::FeatureLayer> FeatureLayerOfSource(const std::shared_ptr<gi
     if (!feature_layer || feature_layer->DataSourceType() != source_type || !feature_layer->FeatureClass()) {
         return nullptr;
     }
-    return feature_layer->FeatureClass()->FeatureCount() > 0 ? feature_layer : nullptr;
+    return feature_layer->FeatureClass()->HasRows() ? feature_layer : nullptr;
 }
 
 // A geodatabase feature layer whose workspace is a feature workspace of a geodatabase.
@@ -61,7 +61,7 @@ std::shared_ptr<gis::FeatureLayer> GeodatabaseFeatureLayer(const std::shared_ptr
         !gis::SupportsInterface(*workspace, gis::UID(gis::iid::kGeodatabaseWorkspace))) {
         return nullptr;
     }
-    return feature_layer->FeatureClass()->FeatureCount() >= 1 ? feature_layer : nullptr;
+    return feature_layer->FeatureClass()->HasRows() ? feature_layer : nullptr;
 }
 
 // A number in the "#.000" form: three decimals and no zero before the decimal point.

@@ -10,6 +10,7 @@
 
 #include "datetime/calendar_interval.h"
 #include "datetime/mod_date_time.h"
+#include "gis/data/server_table.h"
 #include "gis/data/statistics.h"
 #include "gis/data/table.h"
 #include "gis/data/time_values.h"
@@ -218,7 +219,15 @@ bool CollectFeatureSteps(LayerData& record, gis::FeatureLayer& layer) {
         }
         table = workspace->OpenTable(record.JoinTable);
     }
-    if (!table || table->RowCount() == 0) {
+    // Rows that stay on a database server are not fetched to find the steps: the server lists the distinct
+    // values, and the steps are read from them as from the rows.
+    if (auto server = std::dynamic_pointer_cast<gis::IServerTable>(table)) {
+        if (server->FindField(record.TimeStepField) < 0) {
+            return false;
+        }
+        table = server->DistinctValues(record.TimeStepField);
+    }
+    if (!table || !table->HasRows()) {
         return false;
     }
     const int32_t field = table->FindField(record.TimeStepField);

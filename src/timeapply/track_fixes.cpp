@@ -61,11 +61,13 @@ void SelectTrackFixes(LayerData& record, platform::Date current) {
     if (!layer || !layer->FeatureClass()) {
         return;
     }
+    // Cleared first: a layer whose rows stay on a database server then holds every row, which the track index
+    // and the rows it selects refer to.
+    layer->DefinitionExpression(std::string());
     if (!record.TrackFixes) {
         record.TrackFixes = BuildTrackIndex(record, *layer);
     }
     const double time = current.Serial();
-    layer->DefinitionExpression(std::string());
     layer->TimeSelection(
         std::make_shared<const gis::RowIds>(record.TrackFixes->LatestAt(time, record.Track.MaxAgeDays)));
     if (record.Track.TrailDays) {

@@ -37,4 +37,14 @@ Cursor ITable::Search(std::string_view where_clause) const {
     return Cursor(std::move(data), std::move(rows));
 }
 
+Envelope IFeatureClass::Extent() const {
+    const auto shapes = Shapes();
+    return shapes ? shapes->Extent : Envelope{};
+}
+
+std::string IFeatureClass::SpatialReference() const {
+    const auto shapes = Shapes();
+    return shapes ? shapes->SpatialReference : std::string{};
+}
+
 } // namespace chronova::gis

@@ -60,10 +60,15 @@ public:
     /// The table's whole attribute data; the same object on every call.
     virtual std::shared_ptr<const ColumnTable> Data() const = 0;
 
-    const std::vector<Field>& Fields() const { return Data()->Fields(); }
-    int32_t FindField(std::string_view name) const { return Data()->FindField(name); }
-    /// Rows the where clause lets through (all for an empty clause); raises on a clause that does not parse.
-    int32_t RowCount(std::string_view where_clause = {}) const;
+    /// The fields of Data(); a table whose rows stay on a server answers without fetching rows.
+    virtual const std::vector<Field>& Fields() const { return Data()->Fields(); }
+    virtual int32_t FindField(std::string_view name) const { return Data()->FindField(name); }
+    /// Rows the where clause lets through (all for an empty clause); raises on a clause that does not parse. A table
+    /// whose rows stay on a server counts there.
+    int32_t RowCount() const { return RowCount(std::string_view{}); }
+    virtual int32_t RowCount(std::string_view where_clause) const;
+    /// Whether there is a row at all; a table on a server asks without counting every row.
+    virtual bool HasRows() const { return RowCount() > 0; }
     /// A cursor over the rows the where clause lets through; raises on a clause that does not parse.
     Cursor Search(std::string_view where_clause = {}) const;
 };
@@ -75,6 +80,10 @@ public:
     virtual std::string ShapeFieldName() const = 0;
     /// The shapes in row order of Data(); the same object on every call.
     virtual std::shared_ptr<const GeometryColumn> Shapes() const = 0;
+    /// The extent of all the features, and their spatial reference (WKT); from Shapes() unless the rows stay on a
+    /// server, which answers them without sending rows.
+    virtual Envelope Extent() const;
+    virtual std::string SpatialReference() const;
     int32_t FeatureCount(std::string_view where_clause = {}) const { return RowCount(where_clause); }
 };
 

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <numeric>
 
+#include "gis/data/server_table.h"
 #include "gis/host_errors.h"
 #include "platform/automation_error.h"
 
@@ -79,6 +80,7 @@ void FeatureLayer::FeatureClass(std::shared_ptr<IFeatureClass> feature_class) {
     }
     feature_class_ = std::move(feature_class);
     joins_.clear();
+    RestrictServerRows();
     ApplyDefaultRenderer();
     Changed();
 }
@@ -107,6 +109,14 @@ void FeatureLayer::Labels(std::optional<LabelSettings> labels) {
     labels_ = std::move(labels);
     // Labels change the image, not the features drawn, so the cached visible features stay.
     ++label_changes_;
+}
+
+void FeatureLayer::RestrictServerRows() {
+    // A clause that does not parse draws nothing, so the server keeps the last restriction rather than being asked
+    // for every row.
+    if (auto* server = dynamic_cast<IServerTable*>(feature_class_.get()); server != nullptr && parse_error_.empty()) {
+        server->Restrict(definition_, time_reading_);
+    }
 }
 
 void FeatureLayer::ApplyDefaultRenderer() {
@@ -142,6 +152,7 @@ void FeatureLayer::DefinitionExpression(std::string text) {
     } catch (const std::exception& e) {
         parse_error_ = e.what();
     }
+    RestrictServerRows();
     Changed();
     FollowGrowth(draw_revision_before);
     if (!parse_error_.empty()) {
@@ -280,6 +291,12 @@ void FeatureLayer::DisplayRelationshipClass(std::shared_ptr<const MemoryRelation
     if (!relationship) {
         return;
     }
+    if (dynamic_cast<const IServerTable*>(feature_class_.get()) != nullptr) {
+        platform::RaiseError(platform::error::kInvalidProcedureCall,
+                             "The layer '" + Name() +
+                                 "' reads its rows from a database server a step at a time and cannot be "
+                                 "joined in memory; join the tables in the source's SQL query instead.");
+    }
     // The chain is the feature class followed by the joins; the origin says where the new join goes.
     const ITable* origin = relationship->Origin.get();
     size_t keep = 0;
@@ -321,6 +338,7 @@ void FeatureLayer::TimeReading(const platform::TimeReading& reading) {
         return;
     }
     time_reading_ = reading;
+    RestrictServerRows();
     Changed();
 }
 
@@ -402,16 +420,14 @@ Envelope FeatureLayer::AreaOfInterest() const {
     if (!feature_class_) {
         return {};
     }
-    const auto shapes = feature_class_->Shapes();
-    return shapes ? shapes->Extent : Envelope{};
+    return feature_class_->Extent();
 }
 
 std::string FeatureLayer::SpatialReference() const {
     if (!feature_class_) {
         return {};
     }
-    const auto shapes = feature_class_->Shapes();
-    return shapes ? shapes->SpatialReference : std::string{};
+    return feature_class_->SpatialReference();
 }
 
 void FeatureLayer::Changed() {

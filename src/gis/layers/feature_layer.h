@@ -120,6 +120,8 @@ private:
     RowIds ComputeVisibleFeatures() const;
     RowIds ComputeDefinitionRows() const;
     void ReportDefinitionError(const std::string& error) const;
+    // Tells a feature class whose rows stay on a server which rows the layer now draws.
+    void RestrictServerRows();
     void ApplyDefaultRenderer();
     void FollowGrowth(uint64_t draw_revision_before);
     // The visible rows among positions [first, last) of the growth track's order, in that order.

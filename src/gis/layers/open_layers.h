@@ -17,6 +17,13 @@ std::shared_ptr<FeatureLayer> OpenFeatureLayer(const std::string& workspace_path
                                                std::string name = {},
                                                const std::vector<std::string>& open_options = {});
 
+/// A feature layer on the rows of a SELECT query in the database of a "PG:..." connection string, its feature class
+/// named `dataset` and the layer `name` (the dataset when empty). Raises 5 when the workspace is no database, and
+/// like OpenWorkspace and IServerWorkspace::OpenQuery.
+std::shared_ptr<FeatureLayer> OpenQueryLayer(const std::string& workspace_path, const std::string& query,
+                                             const std::string& dataset, std::string name = {},
+                                             const std::vector<std::string>& open_options = {});
+
 /// A raster layer on a raster file, named after the file unless a name is given.
 std::shared_ptr<RasterLayer> OpenRasterLayer(const std::string& path, std::string name = {});
 

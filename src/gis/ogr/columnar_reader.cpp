@@ -19,6 +19,7 @@
 #include "gis/ogr/arrow_decoder.h"
 #include "gis/ogr/gdal_environment.h"
 #include "gis/ogr/gdal_handles.h"
+#include "gis/ogr/layer_rows.h"
 #include "gis/ogr/memory_advice.h"
 #include "gis/ogr/shapefile_parts.h"
 #include "gis/ogr/value_conversion.h"
@@ -155,7 +156,11 @@ struct Output {
 
 // The rows to make room for: the feature count when GDAL knows it without reading the rows, else 0. A damaged
 // header may claim any count, so no more rows than the file at path has bytes (no format keeps a row in less).
+// Nothing without a path.
 size_t ExpectedRows(OGRLayerH layer, const std::string& path) {
+    if (path.empty()) {
+        return 0; // no file to bound a count by, and a database would count its rows just to answer
+    }
     const GIntBig count = OGR_L_GetFeatureCount(layer, FALSE);
     VSIStatBufL status;
     if (count <= 0 || VSIStatExL(path.c_str(), &status, VSI_STAT_SIZE_FLAG) != 0) {
@@ -664,6 +669,33 @@ ColumnTable::ColumnLoader FieldReader(const std::string& path, std::string_view 
         }
         ReadOneField(*later, field, column);
     };
+}
+
+LayerSchema DescribeLayer(OGRLayerH layer, std::string_view oid_field) {
+    const Plan plan = MakePlan(layer, oid_field);
+    const Output empty = EmptyOutput(layer, {}, plan, std::vector<bool>(plan.fields.size(), false));
+    LayerSchema schema;
+    schema.Fields = plan.fields;
+    schema.ShapeFieldName = plan.shape_field;
+    if (empty.shapes) {
+        schema.ShapeType = empty.shapes->Type;
+        schema.SpatialReference = empty.shapes->SpatialReference;
+    }
+    return schema;
+}
+
+LayerContents ReadLayerRows(OGRLayerH layer, std::string_view oid_field, const std::string& source) {
+    GdalErrorTrap trap;
+    const Plan plan = MakePlan(layer, oid_field);
+    const std::vector<bool> all(plan.fields.size(), true);
+    Output output = EmptyOutput(layer, {}, plan, all);
+    OGR_L_ResetReading(layer);
+    LayerContents contents;
+    contents.Method = ReadInto(source, layer, plan, SinkFor(output, all, plan), ReadMethod::Automatic, trap);
+    contents.Data = std::move(output.table);
+    contents.Shapes = std::move(output.shapes);
+    contents.ShapeFieldName = plan.shape_field;
+    return contents;
 }
 
 } // namespace chronova::gis

@@ -13,6 +13,7 @@
 #include "gis/ogr/column_cache.h"
 #include "gis/ogr/columnar_reader.h"
 #include "gis/ogr/gdal_environment.h"
+#include "gis/ogr/server_workspace.h"
 #include "gis/ogr/shapefile_parts.h"
 #include "platform/automation_error.h"
 #include "platform/text.h"
@@ -319,6 +320,9 @@ std::shared_ptr<IFeatureWorkspace> OpenWorkspace(const std::string& path,
     if (path.empty()) {
         platform::RaiseError(platform::error::kInvalidProcedureCall, "No workspace path was given.");
     }
+    if (IsServerConnection(path)) {
+        return OpenServerWorkspace(path, open_options);
+    }
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
     if (!fs::exists(status)) {
@@ -340,6 +344,11 @@ std::shared_ptr<IFeatureWorkspace> OpenWorkspace(const std::string& path,
 }
 
 std::string DataSourceTypeOf(const IFeatureClass& feature_class) {
+    // A database's tables count as geodatabase feature classes too: their times are typed, and the workspace is a
+    // geodatabase workspace the system can open more tables of.
+    if (dynamic_cast<const IServerTable*>(&feature_class) != nullptr) {
+        return "Personal Geodatabase Feature Class";
+    }
     const auto* own = dynamic_cast<const OgrFeatureClass*>(&feature_class);
     if (own == nullptr) {
         return {};

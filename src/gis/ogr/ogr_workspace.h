@@ -14,7 +14,8 @@ namespace chronova::gis {
 /// single-file geodatabase workspaces, which also are IGeodatabaseWorkspaces. open_options are GDAL open options
 /// ("X_POSSIBLE_NAMES=lon", ...) used whenever the file is opened. Tables are read whole on first use and kept by
 /// the workspace. Raises 53 when the path does not exist, 5 with GDAL's reason when a file other than a GeoPackage
-/// is no vector data GDAL reads, 75 with GDAL's message when a GeoPackage cannot be read.
+/// is no vector data GDAL reads, 75 with GDAL's message when a GeoPackage cannot be read. A "PG:" connection string
+/// opens a PostgreSQL/PostGIS database whose rows stay on the server (OpenServerWorkspace).
 std::shared_ptr<IFeatureWorkspace> OpenWorkspace(const std::string& path,
                                                  const std::vector<std::string>& open_options = {});
 

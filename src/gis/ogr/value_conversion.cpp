@@ -31,11 +31,12 @@ double OleDateFromUnixMilliseconds(int64_t milliseconds) noexcept {
 
 int64_t UnixMillisecondsFromParts(int year, int month, int day, int hour, int minute, float second) noexcept {
     const int64_t days = platform::CivilToDayNumber(year, month, day) - kUnixEpochDay;
-    const auto whole_seconds = static_cast<int64_t>(second);
-    // A float's thousandfold is exact in a double and never negative here, so adding a half rounds correctly.
+    // The seconds are rounded to the millisecond as a whole, so that 59.9996 s carries into the next minute rather
+    // than losing its second. A float's thousandfold is exact in a double and never negative here, so adding a half
+    // rounds correctly.
     // NOLINTNEXTLINE(bugprone-incorrect-roundings)
-    const int64_t milliseconds = static_cast<int64_t>(static_cast<double>(second * 1000.0F) + 0.5) % 1000;
-    return (((days * 24 + hour) * 60 + minute) * 60 + whole_seconds) * 1000 + milliseconds;
+    const auto milliseconds = static_cast<int64_t>(static_cast<double>(second) * 1000.0 + 0.5);
+    return (((days * 24 + hour) * 60 + minute) * 60) * 1000 + milliseconds;
 }
 
 std::string TimeOfDayText(int64_t milliseconds) {

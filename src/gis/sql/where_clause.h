@@ -32,6 +32,8 @@ public:
 
     bool IsEmpty() const noexcept { return root_ == nullptr; }
     const std::string& Text() const noexcept { return text_; }
+    /// The parsed clause; null for the empty clause. Lets a database source write the clause in its own dialect.
+    const sql::Node* Root() const noexcept { return root_.get(); }
 
     /// The rows of the table the clause lets through, ascending. Comparisons of a field with a literal
     /// (alone, or under AND / OR) are answered from the column's sorted index; the rest is evaluated row by

@@ -25,6 +25,8 @@ TEST(ValueConversionTest, MillisecondsBecomeOleSerials) {
 TEST(ValueConversionTest, PartsBecomeMillisecondsAndTimesOfDayText) {
     EXPECT_EQ(UnixMillisecondsFromParts(2008, 3, 1, 6, 30, 15.5F), 1'204'353'015'500);
     EXPECT_EQ(UnixMillisecondsFromParts(1969, 12, 31, 23, 59, 59.0F), -1000);
+    // Seconds that round up to the next whole second carry into it rather than dropping it.
+    EXPECT_EQ(UnixMillisecondsFromParts(2008, 3, 1, 6, 0, 59.9996F), 1'204'351'260'000);
     EXPECT_EQ(TimeOfDayText(0), "00:00:00");
     EXPECT_EQ(TimeOfDayText(kDay - 500), "23:59:59.500");
     EXPECT_EQ(TimeOfDayText(-1000), "23:59:59"); // the time of day of a moment before 1970
