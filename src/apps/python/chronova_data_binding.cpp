@@ -289,17 +289,18 @@ Opening a map closes the one open before: the system holds one map per process.)
             },
             py::arg("workspace"), py::arg("dataset"), py::arg("name") = "",
             py::arg("open_options") = std::vector<std::string>{},
-            R"(Adds a feature layer at the bottom of the map and returns it: the feature class
+            R"(Adds a feature layer on top of the map and returns it: the feature class
 dataset of workspace (a folder of shapefiles, a GeoPackage or another vector file GDAL reads,
-opened with GDAL's open_options such as "X_POSSIBLE_NAMES=lon"). Register it with
-AddShapefileLayer or AddGeoDatabaseLayer.)")
+opened with GDAL's open_options such as "X_POSSIBLE_NAMES=lon"; or a PostGIS database as a
+"PG:host=... dbname=..." connection string, whose table keeps its rows on the server). Register it
+with AddShapefileLayer or AddGeoDatabaseLayer.)")
         .def(
             "add_raster_layer",
             [](PythonChronovaData& self, const std::string& path, const std::string& name) {
                 return WithoutGil([&] { return self.Session().AddRasterLayer(path, name); });
             },
             py::arg("path"), py::arg("name") = "",
-            "Adds a raster layer at the bottom of the map and returns it; register it with AddRasterLayer.")
+            "Adds a raster layer on top of the map and returns it; register it with AddRasterLayer.")
         .def(
             "add_wms_layer",
             [](PythonChronovaData& self, const std::string& url, const std::vector<std::string>& layers,
@@ -336,7 +337,8 @@ void BindRegistration(py::class_<PythonChronovaData>& cls) {
                 return WithoutGil([&] { return self.Registry().AddGeoDatabaseLayer(layer, time_field); });
             },
             layer_arg, py::arg("time_field"),
-            "Registers a GeoPackage's feature layer by its time field; False when it cannot be a time layer.")
+            "Registers a feature layer of a GeoPackage, another vector file or a PostGIS table by its "
+            "time field; False when it cannot be a time layer.")
         .def(
             "AddGeoDatabaseJoinedLayer",
             [](PythonChronovaData& self, const LayerPtr& layer, const std::string& key_field,
