@@ -21,30 +21,11 @@ namespace chronova::cli {
 
 namespace {
 
-std::string KindOf(const gis::ILayer& layer) {
-    if (dynamic_cast<const gis::WmsMapLayer*>(&layer) != nullptr) {
-        return "wms";
-    }
-    if (dynamic_cast<const ITimeLayer*>(&layer) != nullptr) {
-        return "custom";
-    }
-    if (dynamic_cast<const gis::FeatureLayer*>(&layer) != nullptr) {
-        return "feature";
-    }
-    if (dynamic_cast<const gis::RasterLayer*>(&layer) != nullptr) {
-        return "raster";
-    }
-    if (dynamic_cast<const gis::ICompositeLayer*>(&layer) != nullptr) {
-        return "group";
-    }
-    return "other";
-}
-
 using NameOf = std::function<std::string(const gis::ILayer&)>;
 
 void AddLayer(const std::shared_ptr<gis::ILayer>& layer, int depth, ChronovaData& registry, const NameOf& name_of,
               std::vector<LayerReport>& out) {
-    LayerReport report{name_of(*layer), KindOf(*layer), depth, std::nullopt};
+    LayerReport report{name_of(*layer), LayerKind(*layer), depth, std::nullopt};
     std::shared_ptr<LayerData> record;
     if (registry.FindByLayer(layer, &record)) {
         report.time = TimeReport{record->TimeStepField,      record->TimeFieldType, record->TimeStepsCount(),
@@ -67,6 +48,25 @@ std::string DisplayName(int16_t display_type) {
 }
 
 } // namespace
+
+std::string LayerKind(const gis::ILayer& layer) {
+    if (dynamic_cast<const gis::WmsMapLayer*>(&layer) != nullptr) {
+        return "wms";
+    }
+    if (dynamic_cast<const ITimeLayer*>(&layer) != nullptr) {
+        return "custom";
+    }
+    if (dynamic_cast<const gis::FeatureLayer*>(&layer) != nullptr) {
+        return "feature";
+    }
+    if (dynamic_cast<const gis::RasterLayer*>(&layer) != nullptr) {
+        return "raster";
+    }
+    if (dynamic_cast<const gis::ICompositeLayer*>(&layer) != nullptr) {
+        return "group";
+    }
+    return "other";
+}
 
 std::string TimeFieldTypeName(int16_t type) {
     switch (type) {

@@ -36,6 +36,9 @@ struct TimeReport {
     std::string time_zone;
 };
 
+/// The kind of a layer as reports name it: "feature", "raster", "wms", "custom", "group" or "other".
+std::string LayerKind(const gis::ILayer& layer);
+
 /// One layer of the map, in drawing order from the top, with its group depth.
 struct LayerReport {
     std::string name;

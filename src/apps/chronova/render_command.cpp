@@ -16,6 +16,7 @@
 #include "apps/chronova/export/png_sequence_writer.h"
 #include "apps/chronova/frame_folder.h"
 #include "apps/chronova/frame_memory.h"
+#include "apps/chronova/frame_positions.h"
 #include "apps/chronova/frame_renderer.h"
 #include "apps/chronova/opened_project.h"
 #include "apps/chronova/progress_bar.h"
@@ -192,19 +193,10 @@ std::vector<int32_t> FramePositions(ChronovaData& registry, const RenderOptions&
         }
         return positions;
     }
-    const int32_t start = slider.StartMinutes();
-    const int32_t finish = slider.FinishMinutes();
-    for (int32_t position = 0; position <= axis.max_position; ++position) {
-        const int32_t time = slider.TimeOfPosition(position);
-        if (time > finish && !(position == 0 && !unique)) {
-            break;
-        }
-        if (time >= start || !unique) {
-            positions.push_back(position);
-        }
-    }
+    positions = PositionsFromStartToFinish(slider, axis);
     if (positions.empty()) {
-        throw UsageError("no step of the time layers lies between " + IsoMinutes(start) + " and " + IsoMinutes(finish));
+        throw UsageError("no step of the time layers lies between " + IsoMinutes(slider.StartMinutes()) + " and " +
+                         IsoMinutes(slider.FinishMinutes()));
     }
     return positions;
 }

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "apps/chronova/commands.h"
+#include "apps/chronova/layer_report.h"
 #include "apps/python/bindings.h"
 #include "apps/python/python_dates.h"
 #include "generator/sample_data.h"
@@ -77,25 +78,6 @@ class ProjectError(Error):
 py::handle g_error;
 py::handle g_project_error;
 
-std::string KindOf(const gis::ILayer& layer) {
-    if (dynamic_cast<const gis::WmsMapLayer*>(&layer) != nullptr) {
-        return "wms";
-    }
-    if (dynamic_cast<const ITimeLayer*>(&layer) != nullptr) {
-        return "custom";
-    }
-    if (dynamic_cast<const gis::FeatureLayer*>(&layer) != nullptr) {
-        return "feature";
-    }
-    if (dynamic_cast<const gis::RasterLayer*>(&layer) != nullptr) {
-        return "raster";
-    }
-    if (dynamic_cast<const gis::ICompositeLayer*>(&layer) != nullptr) {
-        return "group";
-    }
-    return "other";
-}
-
 const gis::FeatureLayer* AsFeatureLayer(const gis::ILayer& layer) {
     return dynamic_cast<const gis::FeatureLayer*>(&layer);
 }
@@ -135,7 +117,7 @@ are what the registry's add operations take.)")
             "The layer's name in the map; a time layer's carries the step it shows when table-of-contents labels "
             "are on.")
         .def_property_readonly(
-            "kind", [](const gis::ILayer& layer) { return KindOf(layer); },
+            "kind", [](const gis::ILayer& layer) { return cli::LayerKind(layer); },
             "'feature', 'raster', 'wms', 'custom' (a layer that keeps its own steps), 'group' or 'other'.")
         .def_property(
             "visible", [](const gis::ILayer& layer) { return WithoutGil([&] { return layer.Visible(); }); },
@@ -176,7 +158,7 @@ are what the registry's add operations take.)")
             },
             "The filter in force on a feature layer (the time filter writes it); None for other layers.")
         .def("__repr__", [](const gis::ILayer& layer) {
-            return "<chronova.Layer '" + layer.Name() + "' (" + KindOf(layer) + ")>";
+            return "<chronova.Layer '" + layer.Name() + "' (" + cli::LayerKind(layer) + ")>";
         });
 
     py::class_<DisplayOptions>(module, "DisplayOptions", R"(The display settings in force (ChronovaData.Display).

@@ -10,6 +10,7 @@
 #include "apps/chronova/data_report.h"
 #include "apps/chronova/export/gif_writer.h"
 #include "apps/chronova/export/mp4_writer.h"
+#include "apps/chronova/frame_positions.h"
 #include "datetime/mod_date_time.h"
 #include "gis/layers/group_layer.h"
 #include "gis/layers/open_layers.h"
@@ -195,20 +196,7 @@ std::vector<int32_t> ScriptSession::FramePositions() {
     }
     const frmSlider& slider = SliderOf(registry);
     const AxisState axis = registry.Axis();
-    const bool unique = axis.display_type == kDisplayUniquePoints;
-    const int32_t start = slider.StartMinutes();
-    const int32_t finish = slider.FinishMinutes();
-    std::vector<int32_t> positions;
-    for (int32_t position = 0; position <= axis.max_position; ++position) {
-        const int32_t time = slider.TimeOfPosition(position);
-        // The slider keeps one position past the start even when the interval is longer than the range.
-        if (time > finish && !(position == 0 && !unique)) {
-            break;
-        }
-        if (time >= start || !unique) {
-            positions.push_back(position);
-        }
-    }
+    std::vector<int32_t> positions = cli::PositionsFromStartToFinish(slider, axis);
     if (positions.empty()) {
         platform::RaiseError(5, "No step of the time layers lies between the start and the finish.");
     }
