@@ -254,18 +254,6 @@ public:
     }
 
 private:
-    static Value ConstantOf(const Literal& literal) {
-        switch (literal.kind) {
-        case Literal::Kind::Number:
-            return Value{Value::Kind::Number, literal.number, {}};
-        case Literal::Kind::Date:
-            return Value{Value::Kind::Date, literal.number, {}};
-        case Literal::Kind::Text:
-            break;
-        }
-        return Value{Value::Kind::Text, 0.0, literal.text};
-    }
-
     static std::string Named(const Operand& operand) {
         if (operand.is_field) {
             return "the field '" + operand.field + "'";
@@ -351,6 +339,18 @@ private:
 
 BoundNode Bind(const Node& node, const ColumnTable& table, const platform::TimeReading& reading) {
     return Binder(table, reading).Bind(node);
+}
+
+Value ConstantOf(const Literal& literal) {
+    switch (literal.kind) {
+    case Literal::Kind::Number:
+        return Value{Value::Kind::Number, literal.number, {}};
+    case Literal::Kind::Date:
+        return Value{Value::Kind::Date, literal.number, {}};
+    case Literal::Kind::Text:
+        break;
+    }
+    return Value{Value::Kind::Text, 0.0, literal.text};
 }
 
 } // namespace chronova::gis::sql

@@ -63,5 +63,7 @@ BoundNode Bind(const Node& node, const ColumnTable& table, const platform::TimeR
 /// The answer of `a op b`: numbers and dates compare by value, texts byte by byte, and a text compared
 /// with a number (or a date) by the number (or date) it reads as, Unknown when it reads as none.
 Truth Compare(const Value& a, CompareOp op, const Value& b);
+/// The value a literal of a clause stands for.
+Value ConstantOf(const Literal& literal);
 
 } // namespace chronova::gis::sql

@@ -315,29 +315,18 @@ private:
 
     // A predicate without a field has one answer for every row, the client's own.
     static std::optional<Part> Constant(const Node& node) {
-        const auto value_of = [](const Literal& literal) {
-            switch (literal.kind) {
-            case Literal::Kind::Number:
-                return Value{Value::Kind::Number, literal.number, {}};
-            case Literal::Kind::Date:
-                return Value{Value::Kind::Date, literal.number, {}};
-            case Literal::Kind::Text:
-                break;
-            }
-            return Value{Value::Kind::Text, 0.0, literal.text};
-        };
         BoundNode bound;
         bound.kind = node.kind;
         bound.op = node.op;
         bound.negated = node.negated;
-        bound.left.constant = value_of(node.left.literal);
-        bound.right.constant = value_of(node.right.literal);
+        bound.left.constant = ConstantOf(node.left.literal);
+        bound.right.constant = ConstantOf(node.right.literal);
         if (node.kind == NodeKind::Like && bound.left.constant.kind != Value::Kind::Text) {
             return std::nullopt; // the client refuses the clause
         }
         bound.values.reserve(node.values.size());
         for (const Literal& literal : node.values) {
-            bound.values.push_back(value_of(literal));
+            bound.values.push_back(ConstantOf(literal));
         }
         switch (bound.Evaluate(0)) {
         case Truth::True:
