@@ -9,6 +9,7 @@
 #include <ostream>
 #include <string_view>
 
+#include "apps/chronova/axis_settings.h"
 #include "apps/chronova/cli.h"
 #include "apps/chronova/commands.h"
 #include "apps/chronova/export/gif_writer.h"
@@ -127,30 +128,18 @@ CheckedOptions Check(const RenderOptions& options) {
 // The command line's axis options, written through the registry as any automation client would. They override
 // the project: --unique steps through the data's steps, --interval by the interval, whatever the project's type.
 void ApplyAxisOptions(ChronovaData& registry, const RenderOptions& options, const CheckedOptions& checked) {
-    DisplayOptions display = registry.Display();
-    int16_t type = display.display_type;
-    if (options.unique) {
-        type = kDisplayUniquePoints;
-    } else if (checked.interval) {
-        type = kDisplayInterval;
-    }
-    if (type != display.display_type) {
-        display.display_type = type;
-        registry.Display(display);
-        registry.Update();
-    }
     // Times with an offset are instants, shown in the display zone; times without one are display times.
     const std::optional<platform::TimeZone> zone = DisplayTimeZone();
+    AxisSettings settings;
+    settings.unique = options.unique;
+    settings.interval = checked.interval;
     if (checked.from) {
-        registry.StartTime(modDateTime::MinutesToDate(checked.from->In(zone)));
+        settings.start = modDateTime::MinutesToDate(checked.from->In(zone));
     }
     if (checked.to) {
-        registry.FinishTime(modDateTime::MinutesToDate(checked.to->In(zone)));
+        settings.finish = modDateTime::MinutesToDate(checked.to->In(zone));
     }
-    if (checked.interval) {
-        registry.IntervalUnit(std::string(modDateTime::UnitCode(checked.interval->unit)));
-        registry.Interval(checked.interval->count);
-    }
+    ApplyAxisSettings(registry, settings);
 }
 
 const frmSlider& SliderOf(ChronovaData& registry) {

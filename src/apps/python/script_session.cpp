@@ -211,33 +211,7 @@ void ScriptSession::ApplyAxis(const AxisOptions& options) {
     if (options.start && options.finish && *options.start >= *options.finish) {
         throw std::invalid_argument("start must be earlier than finish");
     }
-    ChronovaData& registry = Registry();
-    DisplayOptions display = registry.Display();
-    int16_t type = display.display_type;
-    if (options.unique) {
-        type = kDisplayUniquePoints;
-    } else if (options.interval) {
-        type = kDisplayInterval;
-    }
-    if (type != display.display_type) {
-        display.display_type = type;
-        registry.Display(display);
-        registry.Update();
-    }
-    // A start after the present finish would leave the axis reversed for a moment, so the finish goes first then.
-    if (options.finish && options.start && *options.start > registry.FinishTime()) {
-        registry.FinishTime(*options.finish);
-    }
-    if (options.start) {
-        registry.StartTime(*options.start);
-    }
-    if (options.finish) {
-        registry.FinishTime(*options.finish);
-    }
-    if (options.interval) {
-        registry.IntervalUnit(std::string(modDateTime::UnitCode(options.interval->unit)));
-        registry.Interval(options.interval->count);
-    }
+    cli::ApplyAxisSettings(Registry(), options);
 }
 
 QSize ScriptSession::DefaultSize() const {

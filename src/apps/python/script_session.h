@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "apps/chronova/axis_settings.h"
 #include "apps/chronova/commands.h"
 #include "apps/chronova/frame_renderer.h"
 #include "apps/chronova/opened_project.h"
@@ -32,13 +33,7 @@ struct NamedLayer {
 
 /// How the time axis is set before an animation is written, as the command line's options set it; unset values
 /// keep the axis as it stands.
-struct AxisOptions {
-    std::optional<platform::Date> start;
-    std::optional<platform::Date> finish;
-    std::optional<modDateTime::CalendarInterval> interval;
-    /// One frame per distinct step of the layers instead of one per interval.
-    bool unique = false;
-};
+using AxisOptions = cli::AxisSettings;
 
 /// What an animation is written with; unset values come from the project's export settings.
 struct AnimationOptions {
